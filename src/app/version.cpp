@@ -1,0 +1,3 @@
+#include "app/version.h"
+
+extern "C" float GetHostVersionNumber() { return kProgramVersion; }
