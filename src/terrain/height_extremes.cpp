@@ -19,7 +19,7 @@ inline void merge(float& lo, int32_t& loIndex, float& hi, int32_t& hiIndex, floa
     }
 }
 
-}  // namespace
+} // namespace
 
 void HeightExtremes::clear()
 {
@@ -39,7 +39,8 @@ void HeightExtremes::build(const float* heights, int n)
     m_blocks.assign(static_cast<size_t>(m_blocksPerSide) * m_blocksPerSide, Extreme{0.0f, 0.0f, 0, 0});
     m_bands.assign(static_cast<size_t>(m_blocksPerSide), Extreme{0.0f, 0.0f, 0, 0});
     for (int bz = 0; bz < m_blocksPerSide; ++bz) {
-        for (int bx = 0; bx < m_blocksPerSide; ++bx) scanBlock(heights, bx, bz);
+        for (int bx = 0; bx < m_blocksPerSide; ++bx)
+            scanBlock(heights, bx, bz);
         scanBand(bz);
     }
     scanBands();
@@ -58,7 +59,8 @@ void HeightExtremes::update(const float* heights, int x0, int z0, int x1, int z1
     int bz0 = z0 / kBlockSide;
     int bz1 = z1 / kBlockSide;
     for (int bz = bz0; bz <= bz1; ++bz) {
-        for (int bx = bx0; bx <= bx1; ++bx) scanBlock(heights, bx, bz);
+        for (int bx = bx0; bx <= bx1; ++bx)
+            scanBlock(heights, bx, bz);
         scanBand(bz);
     }
     scanBands();
@@ -84,13 +86,15 @@ void HeightExtremes::scanBlock(const float* heights, int bx, int bz)
         }
         if (rowLo < e.lo) {
             int x = xBegin;
-            while (row[x] != rowLo) ++x;
+            while (row[x] != rowLo)
+                ++x;
             e.lo = rowLo;
             e.loIndex = z * m_n + x;
         }
         if (rowHi > e.hi) {
             int x = xBegin;
-            while (row[x] != rowHi) ++x;
+            while (row[x] != rowHi)
+                ++x;
             e.hi = rowHi;
             e.hiIndex = z * m_n + x;
         }

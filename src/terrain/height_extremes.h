@@ -48,7 +48,7 @@ private:
 
     int m_n = 0;
     int m_blocksPerSide = 0;
-    std::vector<Extreme> m_blocks;  // row-major, m_blocksPerSide squared
-    std::vector<Extreme> m_bands;   // one per block row
+    std::vector<Extreme> m_blocks; // row-major, m_blocksPerSide squared
+    std::vector<Extreme> m_bands;  // one per block row
     Extreme m_all{0.0f, 0.0f, 0, 0};
 };

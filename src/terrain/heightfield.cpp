@@ -5,16 +5,19 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 namespace {
 
-bool isGridSide(int n) { return n >= 3 && ((n - 1) & (n - 2)) == 0; }
+bool isGridSide(int n)
+{
+    return n >= 3 && ((n - 1) & (n - 2)) == 0;
+}
 
 int log2Exact(int value)
 {
     int result = 0;
-    while ((1 << result) < value) ++result;
+    while ((1 << result) < value)
+        ++result;
     return result;
 }
 
@@ -30,9 +33,12 @@ inline uint8_t cellByte(float highest, float k)
 
 // Midpoint errors this small are noise from float rounding; storing them as
 // zero lets the level of detail skip morphing on flat ground.
-inline float errorValue(float e) { return std::fabs(e) <= 0.01f ? 0.0f : e; }
+inline float errorValue(float e)
+{
+    return std::fabs(e) <= 0.01f ? 0.0f : e;
+}
 
-}  // namespace
+} // namespace
 
 Heightfield::Heightfield() = default;
 Heightfield::~Heightfield() = default;
@@ -47,7 +53,8 @@ void Heightfield::freeArrays()
     m_size = m_cells = m_levels = m_patchCells = 0;
     m_maxHeight = m_minHeight = 0;
     m_minPosition = m_maxPosition = {0.0f, 0.0f, 0.0f};
-    for (Vec3& corner : m_outline) corner = {0.0f, 0.0f, 0.0f};
+    for (Vec3& corner : m_outline)
+        corner = {0.0f, 0.0f, 0.0f};
 }
 
 void Heightfield::Reset()
@@ -71,14 +78,13 @@ bool Heightfield::allocate(int n, String* error)
 {
     size_t samples = static_cast<size_t>(n) * n;
     size_t cellCount = static_cast<size_t>(n - 1) * (n - 1);
-    try {
-        // Every entry is written before it is read, so the arrays are not
-        // zero-filled first: that would touch 350 MB twice on a 4097 map.
-        m_vertices = std::make_unique_for_overwrite<Vec3[]>(samples);
-        m_heights = std::make_unique_for_overwrite<float[]>(samples);
-        m_errors = std::make_unique_for_overwrite<float[]>(samples);
-        m_cellMax = std::make_unique_for_overwrite<uint8_t[]>(cellCount);
-    } catch (const std::bad_alloc&) {
+    // Every entry is written before it is read, so the arrays are not
+    // zero-filled first: that would touch 350 MB twice on a 4097 map.
+    m_vertices = AllocateBigArray<Vec3>(samples);
+    m_heights = AllocateBigArray<float>(samples);
+    m_errors = AllocateBigArray<float>(samples);
+    m_cellMax = AllocateBigArray<uint8_t>(cellCount);
+    if (!m_vertices || !m_heights || !m_errors || !m_cellMax) {
         freeArrays();
         if (error) error->format("Not enough memory for a %d x %d map.", n, n);
         return false;
@@ -117,7 +123,8 @@ bool Heightfield::Create(const NewMapParameters& params, String* error)
         std::fill_n(m_heights.get(), samples, flat);
         for (int z = 0; z < n; ++z) {
             Vec3* row = m_vertices.get() + static_cast<size_t>(z) * n;
-            for (int x = 0; x < n; ++x) row[x] = {static_cast<float>(x), flat, static_cast<float>(z)};
+            for (int x = 0; x < n; ++x)
+                row[x] = {static_cast<float>(x), flat, static_cast<float>(z)};
         }
     }
     finishBuild();

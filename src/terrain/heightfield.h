@@ -23,6 +23,7 @@
 // LoadHeightmap and Reset mark where they join.
 #pragma once
 
+#include "shared/big_array.h"
 #include "shared/string.h"
 #include "shared/vec3.h"
 #include "terrain/height_extremes.h"
@@ -36,8 +37,8 @@ struct NewMapParameters;
 class Heightfield {
 public:
     static constexpr float kDefaultHeightScale = 65.0f;
-    static constexpr int kMinMapSize = 65;    // smallest side a map file may have
-    static constexpr int kMaxMapSize = 4097;  // largest side of any map
+    static constexpr int kMinMapSize = 65;   // smallest side a map file may have
+    static constexpr int kMaxMapSize = 4097; // largest side of any map
     static constexpr int kMaxDivisions = 2;
 
     Heightfield();
@@ -138,10 +139,10 @@ private:
     int m_patchCells = 0;
     int m_maxHeight = 0;
     int m_minHeight = 0;
-    std::unique_ptr<uint8_t[]> m_cellMax;
-    std::unique_ptr<Vec3[]> m_vertices;
-    std::unique_ptr<float[]> m_heights;
-    std::unique_ptr<float[]> m_errors;
+    BigArray<uint8_t> m_cellMax;
+    BigArray<Vec3> m_vertices;
+    BigArray<float> m_heights;
+    BigArray<float> m_errors;
     Vec3 m_outline[4] = {};
     Vec3 m_minPosition = {0.0f, 0.0f, 0.0f};
     Vec3 m_maxPosition = {0.0f, 0.0f, 0.0f};

@@ -10,17 +10,17 @@
 #include <cmath>
 
 struct BrushSettings {
-    String name = "unknown";  // tool name ("raise" ...), "Detail%d" or "Color%d"
-    float radius = 20.0f;     // grid cells
-    float strength = 0.5f;    // 0..1
-    float softness = 1.0f;    // 0..1, shape of the falloff
-    float noise = 0.0f;       // paint only
-    float scale = 1.0f;       // paint only: detail tiling or paint texture repeat
+    String name = "unknown"; // tool name ("raise" ...), "Detail%d" or "Color%d"
+    float radius = 20.0f;    // grid cells
+    float strength = 0.5f;   // 0..1
+    float softness = 1.0f;   // 0..1, shape of the falloff
+    float noise = 0.0f;      // paint only
+    float scale = 1.0f;      // paint only: detail tiling or paint texture repeat
     bool heightEnabled = false;
     float height = 50.0f;      // centre of the height band
     float heightRange = 10.0f; // half-width of the height band
     bool slopeEnabled = false;
-    float slopeAngle = 45.0f;  // not read by the painters
+    float slopeAngle = 45.0f; // not read by the painters
     float slopeWidth = 15.0f;
     float band1Min = -1.0f;
     float band1Max = -1.0f;

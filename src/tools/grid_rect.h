@@ -37,7 +37,7 @@ inline int toInt(float v)
     if (v > 1.0e8f) return 100000000;
     return static_cast<int>(v);
 }
-}  // namespace grid_rect_detail
+} // namespace grid_rect_detail
 
 // The square of vertices a brush of radius r centred on p can reach.
 inline GridRect brushRect(Vec3 p, float r)

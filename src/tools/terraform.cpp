@@ -18,7 +18,10 @@ bool insideGrid(const Heightfield& field, Vec3 p)
 
 // Guard shared by every tool but Ramp; a radius that is not positive would
 // make the falloff divide zero by zero.
-bool usable(const Heightfield& field, Vec3 p, float r) { return insideGrid(field, p) && r > 0.0f; }
+bool usable(const Heightfield& field, Vec3 p, float r)
+{
+    return insideGrid(field, p) && r > 0.0f;
+}
 
 // Height and vertex copy are written together: the renderer and every
 // sampler read the vertex copy.
@@ -53,11 +56,17 @@ inline float average9(const float* h, size_t i, size_t n)
     return sum * 0.11111111f;
 }
 
-inline int floorInt(float v) { return static_cast<int>(std::floor(v)); }
+inline int floorInt(float v)
+{
+    return static_cast<int>(std::floor(v));
+}
 
-}  // namespace
+} // namespace
 
-GridRect TerraformWorkRect(Vec3 p, float r, int n, int margin) { return clampRect(brushRect(p, r), n - 1, margin); }
+GridRect TerraformWorkRect(Vec3 p, float r, int n, int margin)
+{
+    return clampRect(brushRect(p, r), n - 1, margin);
+}
 
 void Raise(Heightfield& field, Vec3& p, float r, float s, float a)
 {
@@ -154,8 +163,8 @@ void Erode(Heightfield& field, Vec3& p, float r, float s, float a)
     Vec3* vertices = field.vertices();
     const long N = n;
     const long offsets[8] = {1, -1, N, N + 1, N - 1, -N, -N + 1, -N - 1};
-    const long firstWritable = N + 1;        // cur and next must lie strictly between
-    const long lastWritable = N * (N - 1) - 1;  // these two indices to be changed
+    const long firstWritable = N + 1;          // cur and next must lie strictly between
+    const long lastWritable = N * (N - 1) - 1; // these two indices to be changed
     const long drops = static_cast<long>(w) * h + 1;
     for (long drop = 0; drop < drops; ++drop) {
         int x = rect.left + std::rand() % w;
@@ -246,7 +255,7 @@ void capture(const Heightfield& field, PushState& state, GridRect rect, Vec3 pos
     state.lastPos = pos;
 }
 
-}  // namespace
+} // namespace
 
 void Push(Heightfield& field, PushState& state, Vec3& p, float r, float s, float a)
 {
@@ -255,7 +264,7 @@ void Push(Heightfield& field, PushState& state, Vec3& p, float r, float s, float
     GridRect rect = TerraformWorkRect(p, r, n, 1);
     const int W = rect.width();
     const int H = rect.height();
-    if (W <= 0 || H <= 0) return;  // a map of fewer than three samples a side
+    if (W <= 0 || H <= 0) return; // a map of fewer than three samples a side
     // Beyond twice the map's side a larger radius reaches no further cell;
     // capping keeps the integer arithmetic below far from overflow.
     const int c = r >= 2.0f * n ? 2 * n : static_cast<int>(std::ceil(r));

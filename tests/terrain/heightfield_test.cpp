@@ -1,11 +1,16 @@
 #include "terrain/heightfield.h"
 
+#include "image/image.h"
 #include "terrain/new_map_parameters.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
+#include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -19,7 +24,8 @@ void makeMap(Heightfield& field, const std::vector<std::vector<float>>& rows)
     ASSERT_TRUE(field.Create(params));
     int n = field.size();
     for (int z = 0; z < n; ++z) {
-        for (int x = 0; x < n; ++x) field.setHeight(x, z, rows[z][x]);
+        for (int x = 0; x < n; ++x)
+            field.setHeight(x, z, rows[z][x]);
     }
     field.UpdateRegion(0, 0, n - 1, n - 1);
     field.UpdateErrors(0, 0, n - 1, n - 1);
@@ -33,13 +39,14 @@ void fillRandom(Heightfield& field, int n, unsigned seed)
     std::mt19937 rng(seed);
     std::uniform_real_distribution<float> height(0.0f, 60.0f);
     for (int z = 0; z < n; ++z) {
-        for (int x = 0; x < n; ++x) field.setHeight(x, z, height(rng));
+        for (int x = 0; x < n; ++x)
+            field.setHeight(x, z, height(rng));
     }
     field.UpdateRegion(0, 0, n - 1, n - 1);
     field.UpdateErrors(0, 0, n - 1, n - 1);
 }
 
-}  // namespace
+} // namespace
 
 TEST(Heightfield, NewFlatMapHasQuarterScaleEverywhere)
 {
@@ -61,7 +68,8 @@ TEST(Heightfield, NewFlatMapHasQuarterScaleEverywhere)
         ASSERT_EQ(field.vertices()[i].z, static_cast<float>(i / 257));
         ASSERT_EQ(field.midpointErrors()[i], 0.0f);
     }
-    for (int i = 0; i < 256 * 256; ++i) ASSERT_EQ(field.cellMax()[i], 64);
+    for (int i = 0; i < 256 * 256; ++i)
+        ASSERT_EQ(field.cellMax()[i], 64);
     EXPECT_EQ(field.outline()[2].x, 256.0f);
     EXPECT_EQ(field.outline()[2].y, 16.0f);
     EXPECT_EQ(field.outline()[2].z, 256.0f);
@@ -73,8 +81,8 @@ TEST(Heightfield, CreateRefusesGridsItCannotBuild)
         int size;
         int divisions;
     };
-    for (Case c : {Case{0, 0}, Case{2, 0}, Case{4, 0}, Case{100, 0}, Case{8193, 0}, Case{257, 3}, Case{257, -1},
-                   Case{3, 2}}) {
+    for (Case c :
+         {Case{0, 0}, Case{2, 0}, Case{4, 0}, Case{100, 0}, Case{8193, 0}, Case{257, 3}, Case{257, -1}, Case{3, 2}}) {
         Heightfield field;
         NewMapParameters params;
         params.size = c.size;
@@ -161,11 +169,12 @@ TEST(Heightfield, MidpointErrorsOfASmallMapMatchHandWorkedValues)
     // block is measured against the diagonal from its top-right to its
     // bottom-left corner.
     const float expected[5][5] = {
-        {0.0f, 0.5f, 1.0f, 0.5f, 0.0f},     {0.5f, 0.0f, 1.0f, 1.5f, -2.0f}, {-0.5f, 5.0f, -2.5f, 5.5f, -1.0f},
+        {0.0f, 0.5f, 1.0f, 0.5f, 0.0f},  {0.5f, 0.0f, 1.0f, 1.5f, -2.0f}, {-0.5f, 5.0f, -2.5f, 5.5f, -1.0f},
         {4.0f, 3.0f, 6.0f, -1.5f, 3.0f}, {0.0f, 0.0f, -3.5f, 1.5f, 0.0f},
     };
     for (int z = 0; z < 5; ++z) {
-        for (int x = 0; x < 5; ++x) EXPECT_FLOAT_EQ(field.midpointErrors()[z * 5 + x], expected[z][x]) << x << "," << z;
+        for (int x = 0; x < 5; ++x)
+            EXPECT_FLOAT_EQ(field.midpointErrors()[z * 5 + x], expected[z][x]) << x << "," << z;
     }
     // A deviation of at most 0.01 is stored as exactly zero.
     field.setHeight(1, 0, 1.495f);
@@ -183,8 +192,8 @@ TEST(Heightfield, BoundsStayExactWhenThePeakIsLowered)
     params.size = 129;
     ASSERT_TRUE(field.Create(params));
     field.setHeight(10, 10, 50.5f);  // highest peak
-    field.setHeight(100, 90, 40.0f);  // second peak, far away
-    field.setHeight(70, 20, 3.0f);    // lowest point
+    field.setHeight(100, 90, 40.0f); // second peak, far away
+    field.setHeight(70, 20, 3.0f);   // lowest point
     field.UpdateRegion(0, 0, 128, 128);
     EXPECT_EQ(field.maxHeight(), 50);
     EXPECT_EQ(field.minHeight(), 3);
@@ -217,9 +226,9 @@ TEST(Heightfield, CellBytesAreClampedOutsideTheScale)
 {
     Heightfield field;
     makeMap(field, {{-30, -30, 0}, {-30, -30, 0}, {0, 0, 400}});
-    EXPECT_EQ(field.cellMax()[0], 0);    // all corners below zero
-    EXPECT_EQ(field.cellMax()[3], 255);  // a corner far above the scale
-    EXPECT_EQ(field.cellMax()[1], 0);    // corners -30 and 0: ceil(0) = 0
+    EXPECT_EQ(field.cellMax()[0], 0);   // all corners below zero
+    EXPECT_EQ(field.cellMax()[3], 255); // a corner far above the scale
+    EXPECT_EQ(field.cellMax()[1], 0);   // corners -30 and 0: ceil(0) = 0
     EXPECT_EQ(field.minHeight(), -30);
     EXPECT_EQ(field.maxHeight(), 400);
 }
@@ -240,7 +249,8 @@ TEST(Heightfield, SetHeightScaleRescalesHeights)
     ASSERT_TRUE(field.SetHeightScale(65.0f));
     EXPECT_EQ(field.maxHeight(), 65);
     // Scales that would divide by zero or poison every height are refused.
-    for (float bad : {0.0f, -5.0f, NAN, INFINITY}) EXPECT_FALSE(field.SetHeightScale(bad));
+    for (float bad : {0.0f, -5.0f, NAN, INFINITY})
+        EXPECT_FALSE(field.SetHeightScale(bad));
     EXPECT_EQ(field.heightScale, 65.0f);
 }
 
@@ -265,7 +275,8 @@ TEST(Heightfield, PartialRefreshEqualsWholeRefresh)
     }
     for (const Rect& r : rects) {
         for (int z = r.z0; z <= r.z1; ++z) {
-            for (int x = r.x0; x <= r.x1; ++x) field.setHeight(x, z, height(rng));
+            for (int x = r.x0; x <= r.x1; ++x)
+                field.setHeight(x, z, height(rng));
         }
         // As the tools do: cells around the changed samples, errors of them.
         field.UpdateRegion(r.x0 - 1, r.z0 - 1, r.x1 + 1, r.z1 + 1);
@@ -275,7 +286,8 @@ TEST(Heightfield, PartialRefreshEqualsWholeRefresh)
         NewMapParameters params;
         params.size = n;
         ASSERT_TRUE(whole.Create(params));
-        for (int i = 0; i < n * n; ++i) whole.setHeight(i % n, i / n, field.heights()[i]);
+        for (int i = 0; i < n * n; ++i)
+            whole.setHeight(i % n, i / n, field.heights()[i]);
         whole.UpdateRegion(0, 0, n - 1, n - 1);
         whole.UpdateErrors(0, 0, n - 1, n - 1);
         ASSERT_EQ(field.maxHeight(), whole.maxHeight());
@@ -284,9 +296,251 @@ TEST(Heightfield, PartialRefreshEqualsWholeRefresh)
         ASSERT_EQ(field.minPosition(), whole.minPosition());
         for (int i = 0; i < n * n; ++i) {
             ASSERT_EQ(field.midpointErrors()[i], whole.midpointErrors()[i])
-                << "sample " << i % n << "," << i / n << " after rect " << r.x0 << "," << r.z0 << "-" << r.x1
-                << "," << r.z1;
+                << "sample " << i % n << "," << i / n << " after rect " << r.x0 << "," << r.z0 << "-" << r.x1 << ","
+                << r.z1;
         }
-        for (int i = 0; i < (n - 1) * (n - 1); ++i) ASSERT_EQ(field.cellMax()[i], whole.cellMax()[i]);
+        for (int i = 0; i < (n - 1) * (n - 1); ++i)
+            ASSERT_EQ(field.cellMax()[i], whole.cellMax()[i]);
     }
+}
+
+// ---- Heights from pictures ----------------------------------------------
+
+namespace {
+
+// A grey picture whose pixel (x, z) is value(x, z); 1 or 2 bytes per sample.
+Image* greyPicture(int width, int height, int bytesPerSample, unsigned (*value)(int, int))
+{
+    auto* pixels = new unsigned char[static_cast<size_t>(width) * height * bytesPerSample];
+    for (int z = 0; z < height; ++z) {
+        for (int x = 0; x < width; ++x) {
+            unsigned v = value(x, z);
+            unsigned char* p = pixels + (static_cast<size_t>(z) * width + x) * bytesPerSample;
+            p[0] = static_cast<unsigned char>(v & 0xFF);
+            if (bytesPerSample == 2) p[1] = static_cast<unsigned char>(v >> 8);
+        }
+    }
+    return new Image(pixels, width, height, bytesPerSample);
+}
+
+// Runs the test body inside a scratch folder, as the map loader runs inside
+// the map folder.
+class HeightfieldFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous = std::filesystem::current_path();
+        folder =
+            std::filesystem::temp_directory_path() / ("glebora_heightfield_" + std::to_string(::getpid()) + "_" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder);
+        std::filesystem::current_path(folder);
+    }
+    void TearDown() override
+    {
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(folder);
+    }
+    static void save(Image& picture, const char* name)
+    {
+        picture.Set(picture.m_data, picture.m_width, picture.m_height, picture.m_bytesPerPixel, name);
+        ASSERT_TRUE(picture.Save());
+    }
+    std::filesystem::path previous;
+    std::filesystem::path folder;
+};
+
+} // namespace
+
+TEST(HeightfieldPicture, EightAndSixteenBitFullScaleGiveTheHeightScale)
+{
+    std::unique_ptr<Image> eight(greyPicture(3, 3, 1, [](int x, int) -> unsigned { return x == 2 ? 255 : 51; }));
+    std::unique_ptr<Image> sixteen(
+        greyPicture(3, 3, 2, [](int x, int) -> unsigned { return x == 2 ? 65535 : 0x1234; }));
+    NewMapParameters params;
+    params.size = 3;
+    Heightfield field;
+    params.source = eight.get();
+    ASSERT_TRUE(field.Create(params));
+    EXPECT_FLOAT_EQ(field.height(2, 1), 65.0f);
+    EXPECT_FLOAT_EQ(field.height(0, 1), 51.0f * 65.0f / 255.0f);
+    EXPECT_EQ(field.maxHeight(), 65);
+    params.source = sixteen.get();
+    ASSERT_TRUE(field.Create(params));
+    EXPECT_FLOAT_EQ(field.height(2, 0), 65.0f);
+    EXPECT_FLOAT_EQ(field.height(1, 2), 0x1234 * 65.0f / 65535.0f);
+    EXPECT_FLOAT_EQ(field.vertices()[5].y, 65.0f);
+
+    // Only the first channel counts: an RGB picture with red = 255.
+    auto* rgb = new unsigned char[9 * 3];
+    for (int i = 0; i < 9; ++i) {
+        rgb[i * 3] = 255;
+        rgb[i * 3 + 1] = 0;
+        rgb[i * 3 + 2] = 7;
+    }
+    Image colour(rgb, 3, 3, 3);
+    params.source = &colour;
+    ASSERT_TRUE(field.Create(params));
+    EXPECT_FLOAT_EQ(field.height(1, 1), 65.0f);
+}
+
+TEST(HeightfieldPicture, ResamplingMapsCornerToCorner)
+{
+    // Every pixel holds its own coordinates, so each sample tells which
+    // pixel it took.
+    std::unique_ptr<Image> big(greyPicture(513, 513, 2, [](int x, int z) -> unsigned { return x * 97u + z; }));
+    NewMapParameters params;
+    params.size = 257;
+    params.source = big.get();
+    Heightfield field;
+    ASSERT_TRUE(field.SetHeightScale(65535.0f)); // one unit per picture step
+    ASSERT_TRUE(field.Create(params));
+    ASSERT_TRUE(field.SetHeightScale(65535.0f)); // Create resets the scale
+    ASSERT_TRUE(field.SetHeightsFromPicture(*big));
+    for (int z = 0; z < 257; z += 16) {
+        for (int x = 0; x < 257; x += 8) {
+            ASSERT_EQ(field.height(x, z), static_cast<float>(2 * x * 97 + 2 * z)) << x << "," << z;
+        }
+    }
+    EXPECT_EQ(field.height(256, 256), static_cast<float>(512 * 97 + 512));
+
+    // A smaller picture repeats pixels: 100 pixels over 129 samples, nearest
+    // to x * 99 / 128, both corners included.
+    std::unique_ptr<Image> small(greyPicture(100, 100, 1, [](int x, int z) -> unsigned { return (x + z) % 256; }));
+    params.size = 129;
+    params.source = nullptr;
+    ASSERT_TRUE(field.Create(params));
+    ASSERT_TRUE(field.SetHeightScale(255.0f));
+    ASSERT_TRUE(field.SetHeightsFromPicture(*small));
+    for (int x = 0; x < 129; ++x) {
+        int column = (x * 99 + 64) / 128;
+        ASSERT_FLOAT_EQ(field.height(x, 0), static_cast<float>(column)) << x;
+    }
+    EXPECT_EQ(field.height(2, 0), field.height(3, 0)); // a repeated pixel
+    EXPECT_FLOAT_EQ(field.height(128, 128), 198.0f);
+}
+
+TEST(HeightfieldPicture, CompressedOrOddDepthPicturesAreRefused)
+{
+    Heightfield field;
+    NewMapParameters params;
+    params.size = 65;
+    ASSERT_TRUE(field.Create(params));
+    auto* blocks = new unsigned char[8]();
+    Image dxt(blocks, 4, 4, 3);
+    dxt.m_compressedFormat = Image::kFormatDxt1;
+    String error;
+    EXPECT_FALSE(field.SetHeightsFromPicture(dxt, &error));
+    EXPECT_FALSE(error.empty());
+    Image empty;
+    EXPECT_FALSE(field.SetHeightsFromPicture(empty));
+    params.source = &dxt;
+    EXPECT_FALSE(field.Create(params));
+    // The old terrain is still there, untouched.
+    EXPECT_EQ(field.size(), 65);
+    EXPECT_EQ(field.height(10, 10), 16.25f);
+}
+
+TEST_F(HeightfieldFiles, LoadsSixteenBitHeightmapsAtFullDepth)
+{
+    std::filesystem::copy_file(std::filesystem::path(GLEBORA_SHARED_DATA) / "fuji_513_h16.png", "fuji.png");
+    Image reference;
+    reference.Force8BitDepth(false);
+    ASSERT_TRUE(reference.Load("fuji.png"));
+    ASSERT_EQ(reference.m_bytesPerPixel, 2);
+
+    Heightfield field;
+    field.heightScale = 3737.3f;
+    field.divisions = 1;
+    ASSERT_TRUE(field.LoadHeightmap("fuji"));
+    EXPECT_EQ(field.size(), 513);
+    EXPECT_EQ(field.patchCells(), 256);
+    EXPECT_EQ(field.heightScale, 3737.3f);
+    const float step = 3737.3f / 65535.0f;
+    int distinct = 0;
+    std::vector<bool> seen(65536);
+    for (int i = 0; i < 513 * 513; ++i) {
+        unsigned v = reference.m_data[2 * i] | (reference.m_data[2 * i + 1] << 8);
+        ASSERT_EQ(field.heights()[i], static_cast<float>(v) * step);
+        if (!seen[v]) ++distinct, seen[v] = true;
+    }
+    // Cut to 8 bits there could be at most 256 levels: the map would be terraced.
+    EXPECT_GT(distinct, 10000);
+    // The summit (row 178, column 308 of the source) is the highest sample.
+    EXPECT_EQ(field.maxHeight(), 3751 - 14);
+    EXPECT_EQ(field.maxPosition().x, 308.0f);
+    EXPECT_EQ(field.maxPosition().z, 178.0f);
+}
+
+TEST_F(HeightfieldFiles, HalfSizeMapFromPictureEqualsHalfSizeHeightmap)
+{
+    namespace fs = std::filesystem;
+    fs::copy_file(fs::path(GLEBORA_SHARED_DATA) / "fuji_257_h16.png", "half.png");
+    Heightfield loaded;
+    ASSERT_TRUE(loaded.LoadHeightmap("half"));
+
+    Image big;
+    big.Force8BitDepth(false);
+    ASSERT_TRUE(big.Load((fs::path(GLEBORA_SHARED_DATA) / "fuji_513_h16.png").c_str()));
+    Heightfield created;
+    NewMapParameters params;
+    params.size = 257;
+    params.source = &big;
+    ASSERT_TRUE(created.Create(params));
+    for (int i = 0; i < 257 * 257; ++i)
+        ASSERT_EQ(created.heights()[i], loaded.heights()[i]) << i;
+}
+
+TEST_F(HeightfieldFiles, LoadRefusesPicturesThatCannotBeAGrid)
+{
+    struct Case {
+        const char* name;
+        int width;
+        int height;
+    };
+    for (Case c : {Case{"wide", 65, 33}, Case{"small", 33, 33}, Case{"notpow", 100, 100}, Case{"even", 64, 64}}) {
+        std::unique_ptr<Image> picture(greyPicture(c.width, c.height, 2, [](int, int) -> unsigned { return 9; }));
+        save(*picture, (std::string(c.name) + ".png").c_str());
+        Heightfield field;
+        NewMapParameters params;
+        params.size = 65;
+        ASSERT_TRUE(field.Create(params));
+        String error;
+        EXPECT_FALSE(field.LoadHeightmap(c.name, &error)) << c.name;
+        EXPECT_FALSE(error.empty()) << c.name;
+        EXPECT_TRUE(field.empty()) << c.name;
+    }
+    Heightfield field;
+    String error;
+    EXPECT_FALSE(field.LoadHeightmap("missing", &error));
+    EXPECT_NE(std::string(error.c_str()).find("missing.png"), std::string::npos);
+}
+
+TEST_F(HeightfieldFiles, LoadReplacesSettingsThatWouldBreakTheGrid)
+{
+    std::unique_ptr<Image> picture(greyPicture(65, 65, 1, [](int x, int) -> unsigned { return x; }));
+    save(*picture, "map.png");
+    Heightfield field;
+    field.heightScale = 0.0f;
+    field.divisions = 7;
+    ASSERT_TRUE(field.LoadHeightmap("map"));
+    EXPECT_EQ(field.heightScale, 65.0f);
+    EXPECT_EQ(field.divisions, 0);
+    EXPECT_EQ(field.cellMax()[63], static_cast<uint8_t>(64)); // ceil(64 * 65/255 * 255/65)
+}
+
+TEST_F(HeightfieldFiles, ImportKeepsTheGridAndFailsWithoutChange)
+{
+    std::unique_ptr<Image> picture(greyPicture(20, 20, 1, [](int, int) -> unsigned { return 255; }));
+    save(*picture, "import.png");
+    Heightfield field;
+    NewMapParameters params;
+    params.size = 65;
+    ASSERT_TRUE(field.Create(params));
+    EXPECT_FALSE(field.ImportHeightmap("nothing.png"));
+    EXPECT_EQ(field.height(5, 5), 16.25f);
+    ASSERT_TRUE(field.ImportHeightmap("import.png"));
+    EXPECT_EQ(field.size(), 65);
+    EXPECT_EQ(field.height(64, 64), 65.0f);
+    EXPECT_EQ(field.minHeight(), 65);
 }
