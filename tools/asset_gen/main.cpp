@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "detail_textures.h"
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -12,5 +14,6 @@ int main(int argc, char** argv)
     std::filesystem::path data(argv[1]);
     for (const char* sub : {"Textures", "EditorUI", "Models"})
         std::filesystem::create_directories(data / sub);
+    if (!WriteDefaultDetailTextures(data / "Textures")) return 1;
     return 0;
 }
