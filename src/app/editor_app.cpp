@@ -6,7 +6,9 @@
 #include "app/commands.h"
 #include "app/frame_timer.h"
 #include "app/shell.h"
+#include "app/splash.h"
 #include "camera/camera.h"
+#include "platform/main_window.h"
 #include "platform/system_info.h"
 #include "shared/program_folder.h"
 #include "tools/tool_controller.h"
@@ -65,12 +67,13 @@ void EditorApp::render()
 {
     setupGlState();
     GlApp::render();
+    if (m_splash) m_splash->draw(viewWidth(), viewHeight());
 }
 
 void EditorApp::bindCommands()
 {
     CommandList& commands = Commands();
-    commands.bind(cmd::Explore, [](int) { OpenFolderInBrowser(ProgramFolder()); });
+    commands.bind(cmd::Explore, [](int) { OpenFolderInBrowser(ProgramFolder().c_str()); });
     commands.setChecked(cmd::SmoothTextures, true);
 
     auto speed = [this](int id) {
@@ -102,3 +105,20 @@ void EditorApp::bindCommands()
     commands.setChecked(cmd::WasdKeys, cam.wasdMode);
     commands.setChecked(cmd::ReverseMouse, cam.reverseMouse);
 }
+
+void EditorApp::showSplash()
+{
+    auto splash = std::make_unique<SplashPicture>();
+    if (!splash->load()) return;
+    m_splash = std::move(splash);
+    // Shown at once: the rest of start-up blocks the loop.
+    reshape(Shell().viewWidth, Shell().viewHeight);
+    glClearColor(background.colour[0], background.colour[1], background.colour[2], 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    m_splash->draw(viewWidth(), viewHeight());
+    if (MainWindow* window = GetMainWindow()) window->swapBuffers();
+}
+
+void EditorApp::hideSplash() { m_splash.reset(); }
+
+bool EditorApp::splashShown() const { return m_splash != nullptr; }

@@ -26,10 +26,14 @@ void normaliseKey(char& key, char fallback)
 bool EditorApp::loadSettings(const char* fileName)
 {
     ChangeToProgramFolder();
+    // A missing file leaves the defaults, which still get the rules below
+    // (a first run shows the key-controls picture).
     FILE* file = std::fopen(fileName, "rb");
-    if (!file) return false;
-    m_settings.readAll(file);
-    std::fclose(file);
+    bool found = file != nullptr;
+    if (file) {
+        m_settings.readAll(file);
+        std::fclose(file);
+    }
 
     ShellState& shell = Shell();
     if (WindowRectUsable(windowRect, ScreenBounds())) {
@@ -48,7 +52,7 @@ bool EditorApp::loadSettings(const char* fileName)
     normaliseKey(cam.keyUp, 'A');
     normaliseKey(cam.keyDown, 'Z');
     if (m_toolController) m_toolController->sanitizeSettings();
-    return true;
+    return found;
 }
 
 bool EditorApp::saveSettings(const char* fileName)

@@ -159,7 +159,12 @@ void MainWindow::endUiFrame()
 
 bool MainWindow::uiWantsMouse() const { return m_imguiUp && ImGui::GetIO().WantCaptureMouse; }
 
-bool MainWindow::uiWantsKeyboard() const { return m_imguiUp && ImGui::GetIO().WantTextInput; }
+// A text field, or an open menu or popup (which takes the keyboard the way
+// a desktop menu does: Escape closes it instead of quitting).
+bool MainWindow::uiWantsKeyboard() const
+{
+    return m_imguiUp && (ImGui::GetIO().WantTextInput || ImGui::IsPopupOpen(nullptr, ImGuiPopupFlags_AnyPopupId));
+}
 
 void MainWindow::drawStatusBar()
 {

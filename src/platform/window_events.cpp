@@ -64,14 +64,12 @@ void TranslateEvent(const SDL_Event& event, InputState& input, WindowListener& l
     case SDL_MOUSEBUTTONDOWN: {
         MouseButton button;
         if (!mouseButtonIndex(event.button.button, button)) break;
-        input.moveMouse(event.button.x, event.button.y - context.viewTop);
         input.pressButton(button, input.keyDown[vk::Alt]);
         break;
     }
     case SDL_MOUSEBUTTONUP: {
         MouseButton button;
         if (!mouseButtonIndex(event.button.button, button)) break;
-        input.moveMouse(event.button.x, event.button.y - context.viewTop);
         input.releaseButton(button);
         break;
     }
