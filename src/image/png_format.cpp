@@ -246,8 +246,10 @@ bool Image::LoadPNG(const unsigned char* bytes, size_t size)
 bool Image::SavePNG()
 {
     if (!m_fileName) return false;
+    // A name already ending in ".png" in any case is kept: on a
+    // case-sensitive file system "X.PNG" and "X.png" are different files.
     const char* dot = std::strrchr(m_fileName, '.');
-    if (!dot || std::strcmp(dot, ".png") != 0) {
+    if (!image_io::HasExtension(m_fileName, ".png")) {
         size_t stem = dot ? size_t(dot - m_fileName) : std::strlen(m_fileName);
         char* name = new char[stem + 5];
         std::memcpy(name, m_fileName, stem);
