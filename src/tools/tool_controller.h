@@ -10,32 +10,11 @@
 #include <functional>
 
 #include "map/material.h"
+#include "tools/brush.h"
 #include "shared/string.h"
 
 class Camera;
 class PropertyTable;
-
-// One brush's settings. Terraform tools use only radius, strength and
-// softness; the rest belongs to the painters.
-struct BrushSettings {
-    String name = "unknown";
-    float radius = 20.0f;
-    float strength = 0.5f;
-    float softness = 1.0f;
-    float noise = 0.0f;
-    float scale = 1.0f;
-    bool heightEnabled = false;
-    float height = 50.0f;
-    float heightRange = 10.0f;
-    bool slopeEnabled = false;
-    float slopeAngle = 45.0f;
-    float slopeWidth = 15.0f;
-    float band1Min = -1.0f;
-    float band1Max = -1.0f;
-    float band2Min = -1.0f;
-    float band2Max = -1.0f;
-    bool slopeButtons[4] = {};
-};
 
 enum class ToolMode { Terrain = 0, Terraform = 1, PaintColor = 2, PaintDetail = 3, Lighting = 4, Water = 5 };
 
