@@ -5,6 +5,7 @@
 #include <string>
 
 #include "assets.h"
+#include "detail_textures.h"
 
 int main(int argc, char** argv)
 {
@@ -23,6 +24,10 @@ int main(int argc, char** argv)
         {"EditorUI/splash.png", WriteSplash},
     };
     int failures = 0;
+    if (!WriteDefaultDetailTextures(data / "Textures")) {
+        std::fprintf(stderr, "glebora_assets: could not write the default detail textures\n");
+        ++failures;
+    }
     for (const Asset& asset : assets) {
         std::string path = (data / asset.path).string();
         if (!asset.write(path)) {
