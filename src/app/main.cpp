@@ -1,2 +1,9 @@
-// Program entry; the shell is built up in src/app.
-int main() { return 0; }
+// Program entry.
+#include "app/editor_main.h"
+
+int main(int argc, char** argv)
+{
+    RunOptions options;
+    if (!ParseRunOptions(argc, argv, options)) return 2;
+    return RunEditor(options);
+}
