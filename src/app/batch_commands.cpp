@@ -80,9 +80,15 @@ int parseInt(const char* text, const char* what)
     return static_cast<int>(value);
 }
 
-// Paths on the command line are relative to where the user is, not to the
-// program folder the editor works in.
-std::string absolute(const std::string& path) { return std::filesystem::absolute(path).string(); }
+// Paths on the command line are relative to where the user started the
+// program; the editor itself changes folders while it loads and saves.
+std::filesystem::path g_startFolder;
+
+std::string absolute(const std::string& path)
+{
+    std::filesystem::path given(path);
+    return given.is_absolute() ? given.string() : (g_startFolder / given).lexically_normal().string();
+}
 
 struct OpenMap {
     LightAndFog lightAndFog;
@@ -174,6 +180,8 @@ int RunBatchCommand(int argc, char** argv)
         {"import-heightmap", commandImportHeightmap},
         {"export-heightmap", commandExportHeightmap},
     };
+    std::error_code ignored;
+    g_startFolder = std::filesystem::current_path(ignored);
     auto found = commands.find(argv[0]);
     if (found == commands.end()) {
         std::fprintf(stderr, "glebora: unknown batch command \"%s\"\n%s", argv[0], kUsage);
