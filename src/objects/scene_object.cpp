@@ -36,7 +36,7 @@ float toDegrees360(float radians)
 {
     float degrees = std::fmod(radians * 57.29578f, 360.0f);
     if (degrees < 0.0f) degrees += 360.0f;
-    return degrees;
+    return degrees + 0.0f;  // never "-0.000000" in a file
 }
 
 }  // namespace
