@@ -159,15 +159,18 @@ DibError ParseHeaders(const unsigned char* bytes, size_t size, Dib& dib)
     return DibError::None;
 }
 
-// Plain rows, bottom-up unless the height was negative. The last row may
-// lack its padding; nothing past the pixels it needs is read.
-DibError DecodeRows(const Dib& dib, unsigned char* out)
+// Bytes plain rows need; the last row may lack its padding.
+uint64_t PlainDataBytes(const Dib& dib)
 {
     uint64_t rowBits = uint64_t(dib.width) * dib.bits;
-    uint64_t stride = (rowBits + 31) / 32 * 4;
-    uint64_t needed = stride * uint64_t(dib.height - 1) + (rowBits + 7) / 8;
-    if (needed > dib.dataSize) return DibError::Conversion;
+    return (rowBits + 31) / 32 * 4 * uint64_t(dib.height - 1) + (rowBits + 7) / 8;
+}
 
+// Plain rows, bottom-up unless the height was negative; the data size was
+// checked against PlainDataBytes.
+void DecodeRows(const Dib& dib, unsigned char* out)
+{
+    uint64_t stride = (uint64_t(dib.width) * dib.bits + 31) / 32 * 4;
     size_t width = size_t(dib.width);
     for (int64_t fileRow = 0; fileRow < dib.height; ++fileRow) {
         const unsigned char* in = dib.data + uint64_t(fileRow) * stride;
@@ -211,7 +214,6 @@ DibError DecodeRows(const Dib& dib, unsigned char* out)
             break;
         }
     }
-    return DibError::None;
 }
 
 // RLE8 and RLE4 into palette indices; pixels the codes skip keep index 0.
@@ -269,13 +271,15 @@ DibError DecodeDib(const unsigned char* bytes, size_t size, image_io::Buffer& pi
     Dib dib;
     DibError error = ParseHeaders(bytes, size, dib);
     if (error != DibError::None) return error;
-    uint64_t total = image_io::PixelBytes(dib.width, dib.height, 3);
-    if (total == 0) return DibError::OutOfMemory;
+    // Both checks against the file come before any allocation. End-of-line
+    // and delta codes let a few bytes of RLE claim a huge picture; honest
+    // files stay far below 256 pixels per byte.
     uint64_t pixelCount = uint64_t(dib.width) * uint64_t(dib.height);
     bool runLength = dib.compression == kRle8 || dib.compression == kRle4;
-    // End-of-line and delta codes let a few bytes claim a huge picture;
-    // honest files stay far below 256 pixels per byte.
     if (runLength && pixelCount > uint64_t(dib.dataSize) * 256 + 65536) return DibError::Conversion;
+    if (!runLength && PlainDataBytes(dib) > dib.dataSize) return DibError::Conversion;
+    uint64_t total = image_io::PixelBytes(dib.width, dib.height, 3);
+    if (total == 0) return DibError::OutOfMemory;
 
     pixels.reset(image_io::AllocatePixels(total));
     if (!pixels) return DibError::OutOfMemory;
@@ -287,8 +291,7 @@ DibError DecodeDib(const unsigned char* bytes, size_t size, image_io::Buffer& pi
         for (uint64_t i = 0; i < pixelCount; ++i)
             std::memcpy(pixels.get() + i * 3, dib.palette[indices[i]], 3);
     } else {
-        error = DecodeRows(dib, pixels.get());
-        if (error != DibError::None) return error;
+        DecodeRows(dib, pixels.get());
     }
     width = int(dib.width);
     height = int(dib.height);

@@ -1,8 +1,10 @@
 #include "image/image.h"
 
+#include "image_test_util.h"
 #include "shared/progress_bar.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstring>
@@ -11,10 +13,8 @@
 
 namespace {
 
-std::string TempPath(const char* name)
-{
-    return ::testing::TempDir() + "glebora_png_" + name;
-}
+using image_test::ReadBytes;
+using image_test::TempPath;
 
 unsigned char* Pattern(int width, int height, int bytesPerPixel)
 {
@@ -22,18 +22,6 @@ unsigned char* Pattern(int width, int height, int bytesPerPixel)
     for (size_t i = 0; i < size_t(width) * height * bytesPerPixel; ++i)
         pixels[i] = static_cast<unsigned char>(i * 7 + i / 13);
     return pixels;
-}
-
-std::vector<unsigned char> ReadBytes(const std::string& path)
-{
-    std::vector<unsigned char> bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return bytes;
-    int c;
-    while ((c = std::fgetc(file)) != EOF)
-        bytes.push_back(static_cast<unsigned char>(c));
-    std::fclose(file);
-    return bytes;
 }
 
 // Every writable layout comes back byte for byte, at full depth.
@@ -128,6 +116,85 @@ TEST(PngFormat, ArmedProgressIsSpreadOverTheRowsAndConsumed)
     ProgressBar_Destroy();
     SetProgressDisplay(nullptr);
     std::remove(path.c_str());
+}
+
+} // namespace
+
+namespace {
+
+using image_test::MessageRecorder;
+
+std::vector<unsigned char> ValidPng()
+{
+    std::string path = TempPath("valid.png");
+    Image image(Pattern(64, 64, 3), 64, 64, 3, path.c_str());
+    EXPECT_TRUE(image.Save());
+    std::vector<unsigned char> bytes = ReadBytes(path);
+    std::remove(path.c_str());
+    return bytes;
+}
+
+void PutBe32(std::vector<unsigned char>& b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<unsigned char>(v >> (24 - 8 * i));
+}
+
+TEST(PngFormat, CorruptFilesFailCleanly)
+{
+    std::vector<unsigned char> good = ValidPng();
+    ASSERT_GT(good.size(), 100u);
+    std::vector<unsigned char> half(good.begin(), good.begin() + good.size() / 2);
+    std::vector<unsigned char> badCrc = good;
+    badCrc[40] ^= 0x55; // inside the image data
+    std::vector<unsigned char> giant = good;
+    // IHDR claiming 16000 x 16000 (768 MB) over the data of a 64 x 64
+    // picture, with a valid CRC: refused before the buffer is allocated.
+    PutBe32(giant, 16, 16000);
+    PutBe32(giant, 20, 16000);
+    PutBe32(giant, 29, uint32_t(crc32(0, giant.data() + 12, 17)));
+    std::vector<unsigned char> signatureOnly(good.begin(), good.begin() + 8);
+    struct Case {
+        const char* what;
+        std::vector<unsigned char> bytes;
+        bool message;
+    };
+    const Case cases[] = {{"empty", {}, false},
+                          {"not a PNG", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, false},
+                          {"signature only", signatureOnly, true},
+                          {"cut in half", half, true},
+                          {"damaged data", badCrc, true},
+                          {"giant header", giant, true}};
+    std::string giantMessage;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MessageRecorder messages;
+        Image image;
+        EXPECT_FALSE(image.LoadFromMemory(c.bytes.data(), c.bytes.size(), "bad.png"));
+        EXPECT_EQ(image.m_data, nullptr);
+        EXPECT_EQ(image.m_fileName, nullptr);
+        if (c.message) {
+            ASSERT_EQ(messages.texts.size(), 1u);
+            EXPECT_EQ(messages.texts[0].rfind("Incorrect PNG: bad.png: ", 0), 0u) << messages.texts[0];
+            giantMessage = messages.texts[0];
+        } else {
+            EXPECT_TRUE(messages.texts.empty());
+        }
+    }
+    EXPECT_EQ(giantMessage, "Incorrect PNG: bad.png: the file ends early");
+}
+
+TEST(PngFormat, WriterRefusesLayoutsItCannotDescribe)
+{
+    std::string path = TempPath("refused.png");
+    Image mismatched(Pattern(4, 4, 3), 4, 4, 3, path.c_str());
+    mismatched.m_colorType = Image::kRgba; // 3 bytes cannot be RGBA
+    EXPECT_FALSE(mismatched.Save());
+    Image fiveBytes(Pattern(4, 4, 5), 4, 4, 5, path.c_str());
+    EXPECT_FALSE(fiveBytes.Save());
+    EXPECT_FALSE(image_test::FileExists(path));
+    Image noFolder(Pattern(4, 4, 3), 4, 4, 3, "/nonexistent-folder/x.png");
+    EXPECT_FALSE(noFolder.Save());
 }
 
 } // namespace

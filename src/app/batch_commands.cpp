@@ -1,0 +1,188 @@
+#include "app/batch_commands.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "image/image.h"
+#include "map/heightmap_io.h"
+#include "map/map_document.h"
+#include "map/scene_settings.h"
+#include "shared/string.h"
+#include "terrain/heightfield.h"
+#include "terrain/new_map_parameters.h"
+#include "texturing/texture_layers.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: glebora --batch COMMAND ...\n"
+    "  new OUT.map [--size N] [--divisions D] [--colormap S] [--detailmap S] [--lightmap S]\n"
+    "              [--details 4|8] [--rgb-lightmap]\n"
+    "  info MAP\n"
+    "  import-heightmap MAP PICTURE\n"
+    "  export-heightmap MAP OUT.png|OUT.tga|OUT.obj\n";
+
+// Positional arguments and --options of one command line.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::vector<std::string>> options;
+
+    bool has(const char* name) const { return options.count(name) != 0; }
+    const char* value(const char* name, const char* fallback = nullptr) const
+    {
+        auto found = options.find(name);
+        return found == options.end() || found->second.empty() ? fallback : found->second.back().c_str();
+    }
+};
+
+struct BatchError {
+    std::string message;
+};
+
+[[noreturn]] void fail(const std::string& message) { throw BatchError{message}; }
+
+// Options that take no value; every other option takes exactly one.
+bool isFlag(const std::string& name) { return name == "--rgb-lightmap" || name == "--no-shadows"; }
+
+Arguments parse(int argc, char** argv, int valueCount(const std::string&))
+{
+    Arguments args;
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        if (word.rfind("--", 0) != 0) {
+            args.positional.push_back(word);
+            continue;
+        }
+        int count = isFlag(word) ? 0 : valueCount(word);
+        std::vector<std::string>& values = args.options[word];
+        for (int k = 0; k < count; ++k) {
+            if (i + 1 >= argc) fail("option " + word + " needs a value");
+            values.push_back(argv[++i]);
+        }
+    }
+    return args;
+}
+
+int oneValue(const std::string&) { return 1; }
+
+int parseInt(const char* text, const char* what)
+{
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (!text || end == text || *end != '\0' || value < -1000000000L || value > 1000000000L)
+        fail(std::string(what) + " must be a whole number, not \"" + (text ? text : "") + "\"");
+    return static_cast<int>(value);
+}
+
+// Paths on the command line are relative to where the user is, not to the
+// program folder the editor works in.
+std::string absolute(const std::string& path) { return std::filesystem::absolute(path).string(); }
+
+struct OpenMap {
+    LightAndFog lightAndFog;
+    WaterSettings water;
+    MapDocument document{lightAndFog, &water};
+};
+
+std::unique_ptr<OpenMap> loadMap(const std::string& path)
+{
+    auto map = std::make_unique<OpenMap>();
+    String error;
+    if (!map->document.Load(absolute(path).c_str(), &error)) fail(error.c_str());
+    if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str());
+    return map;
+}
+
+void saveMap(OpenMap& map, const std::string& path)
+{
+    String error;
+    if (!map.document.Save(absolute(path).c_str(), &error)) fail(error.c_str());
+}
+
+int commandNew(const Arguments& args)
+{
+    if (args.positional.size() != 1) fail("new needs one output file: new OUT.map [options]");
+    NewMapParameters params;
+    params.size = parseInt(args.value("--size", "513"), "--size");
+    params.divisions = parseInt(args.value("--divisions", "0"), "--divisions");
+    params.colorMapSize = parseInt(args.value("--colormap", "512"), "--colormap");
+    params.detailMapSize = parseInt(args.value("--detailmap", "512"), "--detailmap");
+    params.lightMapSize = parseInt(args.value("--lightmap", "512"), "--lightmap");
+    params.detailCount = parseInt(args.value("--details", "4"), "--details");
+    params.colorLightmap = args.has("--rgb-lightmap");
+    if (params.detailCount != 4 && params.detailCount != 8) fail("--details must be 4 or 8");
+    if (params.divisions < 0 || params.divisions > 2) fail("--divisions must be 0, 1 or 2");
+    for (int size : {params.colorMapSize, params.detailMapSize, params.lightMapSize})
+        if (size < 128 || size > 4096 || (size & (size - 1)) != 0)
+            fail("layer sizes must be 128, 256, 512, 1024, 2048 or 4096");
+
+    OpenMap map;
+    String error;
+    if (!map.document.NewMap(params, &error)) fail(error.c_str());
+    saveMap(map, args.positional[0]);
+    return 0;
+}
+
+int commandInfo(const Arguments& args)
+{
+    if (args.positional.size() != 1) fail("info needs one map: info MAP");
+    auto map = loadMap(args.positional[0]);
+    std::printf("%s\n", map->document.infoText().c_str());
+    return 0;
+}
+
+int commandImportHeightmap(const Arguments& args)
+{
+    if (args.positional.size() != 2) fail("import-heightmap needs a map and a picture: import-heightmap MAP PICTURE");
+    std::string picture = absolute(args.positional[1]);
+    auto map = loadMap(args.positional[0]);
+    String error;
+    if (!map->document.heightfield().ImportHeightmap(picture.c_str(), &error))
+        fail(std::string("Could not import ") + picture + ": " + error.c_str());
+    saveMap(*map, args.positional[0]);
+    return 0;
+}
+
+int commandExportHeightmap(const Arguments& args)
+{
+    if (args.positional.size() != 2) fail("export-heightmap needs a map and a target: export-heightmap MAP OUT");
+    std::string target = absolute(args.positional[1]);
+    auto map = loadMap(args.positional[0]);
+    String error;
+    if (!ExportHeightmap(map->document.heightfield(), target.c_str(), &error)) fail(error.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int RunBatchCommand(int argc, char** argv)
+{
+    if (argc < 1) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    using Command = int (*)(const Arguments&);
+    static const std::map<std::string, Command> commands = {
+        {"new", commandNew},
+        {"info", commandInfo},
+        {"import-heightmap", commandImportHeightmap},
+        {"export-heightmap", commandExportHeightmap},
+    };
+    auto found = commands.find(argv[0]);
+    if (found == commands.end()) {
+        std::fprintf(stderr, "glebora: unknown batch command \"%s\"\n%s", argv[0], kUsage);
+        return 2;
+    }
+    try {
+        return found->second(parse(argc, argv, oneValue));
+    } catch (const BatchError& error) {
+        std::fprintf(stderr, "glebora: %s\n", error.message.c_str());
+        return 1;
+    }
+}
