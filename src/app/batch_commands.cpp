@@ -1,5 +1,6 @@
 #include "app/batch_commands.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "terrain/heightfield.h"
 #include "terrain/new_map_parameters.h"
 #include "texturing/texture_layers.h"
+#include "tools/terraform.h"
 
 namespace {
 
@@ -26,7 +28,10 @@ constexpr const char* kUsage =
     "              [--details 4|8] [--rgb-lightmap]\n"
     "  info MAP\n"
     "  import-heightmap MAP PICTURE\n"
-    "  export-heightmap MAP OUT.png|OUT.tga|OUT.obj\n";
+    "  export-heightmap MAP OUT.png|OUT.tga|OUT.obj\n"
+    "  brush MAP TOOL X Z [--y H] [--radius R] [--softness S] [--amount A] [--strength S]\n"
+    "        [--to X2 Z2]... [--times N]\n"
+    "        TOOL: raise, lower, level, smooth, erode, push, ramp, point\n";
 
 // Positional arguments and --options of one command line.
 struct Arguments {
@@ -71,6 +76,17 @@ Arguments parse(int argc, char** argv, int valueCount(const std::string&))
 
 int oneValue(const std::string&) { return 1; }
 
+int brushValues(const std::string& name) { return name == "--to" ? 2 : 1; }
+
+float parseFloat(const char* text, const char* what)
+{
+    char* end = nullptr;
+    float value = text ? std::strtof(text, &end) : 0.0f;
+    if (!text || end == text || *end != '\0' || !std::isfinite(value))
+        fail(std::string(what) + " must be a number, not \"" + (text ? text : "") + "\"");
+    return value;
+}
+
 int parseInt(const char* text, const char* what)
 {
     char* end = nullptr;
@@ -80,9 +96,15 @@ int parseInt(const char* text, const char* what)
     return static_cast<int>(value);
 }
 
-// Paths on the command line are relative to where the user is, not to the
-// program folder the editor works in.
-std::string absolute(const std::string& path) { return std::filesystem::absolute(path).string(); }
+// Paths on the command line are relative to where the user started the
+// program; the editor itself changes folders while it loads and saves.
+std::filesystem::path g_startFolder;
+
+std::string absolute(const std::string& path)
+{
+    std::filesystem::path given(path);
+    return given.is_absolute() ? given.string() : (g_startFolder / given).lexically_normal().string();
+}
 
 struct OpenMap {
     LightAndFog lightAndFog;
@@ -159,6 +181,77 @@ int commandExportHeightmap(const Arguments& args)
     return 0;
 }
 
+// One tool applied as the tool controller would apply it, with the amount
+// passed straight to the algorithm.
+int commandBrush(const Arguments& args)
+{
+    if (args.positional.size() != 4) fail("brush needs a map, a tool and a point: brush MAP TOOL X Z [options]");
+    const std::string& tool = args.positional[1];
+    float x = parseFloat(args.positional[2].c_str(), "X");
+    float z = parseFloat(args.positional[3].c_str(), "Z");
+    float radius = parseFloat(args.value("--radius", "20"), "--radius");
+    float softness = parseFloat(args.value("--softness", "1"), "--softness");
+    float strength = parseFloat(args.value("--strength", "0.5"), "--strength");
+    float amount = parseFloat(args.value("--amount", "1"), "--amount");
+    int times = parseInt(args.value("--times", "1"), "--times");
+    if (times < 1 || times > 100000) fail("--times must be between 1 and 100000");
+    if (!(radius > 0.0f)) fail("--radius must be positive");
+    if (softness < 0.0f || softness > 1.0f) fail("--softness must be between 0 and 1");
+
+    std::vector<Vec3> targets;
+    if (auto found = args.options.find("--to"); found != args.options.end())
+        for (size_t i = 0; i + 1 < found->second.size(); i += 2)
+            targets.push_back({parseFloat(found->second[i].c_str(), "--to X2"), 0.0f,
+                               parseFloat(found->second[i + 1].c_str(), "--to Z2")});
+
+    auto map = loadMap(args.positional[0]);
+    Heightfield& field = map->document.heightfield();
+    int last = field.size() - 1;
+    if (x < 0.0f || z < 0.0f || x > static_cast<float>(last) || z > static_cast<float>(last))
+        fail("the point " + args.positional[2] + " " + args.positional[3] + " is outside the map (0 to " +
+             std::to_string(last) + ")");
+    auto pointAt = [&](float px, float pz) { return Vec3{px, field.GetHeight(px, pz), pz}; };
+    // The editor seeds the C random generator when its window opens, so a
+    // batch run replays erosion the same way.
+    std::srand(100);
+
+    for (int i = 0; i < times; ++i) {
+        Vec3 p = pointAt(x, z);
+        if (tool == "raise") {
+            Raise(field, p, radius, softness, std::fabs(amount));
+        } else if (tool == "lower") {
+            Raise(field, p, radius, softness, -std::fabs(amount));
+        } else if (tool == "level") {
+            if (args.has("--y")) p.y = parseFloat(args.value("--y"), "--y");
+            Level(field, p, radius, softness, amount);
+        } else if (tool == "smooth") {
+            Smooth(field, p, radius, softness, amount);
+        } else if (tool == "erode") {
+            Erode(field, p, radius, softness, amount);
+        } else if (tool == "push") {
+            if (targets.empty()) fail("push needs at least one --to X2 Z2");
+            float pushAmount = args.has("--amount") ? amount : 0.75f * strength + 0.25f;
+            PushState state;
+            Push(field, state, p, radius, softness, pushAmount);
+            for (const Vec3& target : targets) {
+                Vec3 q = pointAt(target.x, target.z);
+                Push(field, state, q, radius, softness, pushAmount);
+            }
+            ResetPush(state);
+        } else if (tool == "ramp") {
+            if (targets.size() != 1) fail("ramp needs one --to X2 Z2");
+            Vec3 b = pointAt(targets[0].x, targets[0].z);
+            Ramp(field, p, b, radius, softness, strength);
+        } else if (tool == "point") {
+            Point(field, p, amount);
+        } else {
+            fail("unknown tool \"" + tool + "\"; use raise, lower, level, smooth, erode, push, ramp or point");
+        }
+    }
+    saveMap(*map, args.positional[0]);
+    return 0;
+}
+
 }  // namespace
 
 int RunBatchCommand(int argc, char** argv)
@@ -173,14 +266,17 @@ int RunBatchCommand(int argc, char** argv)
         {"info", commandInfo},
         {"import-heightmap", commandImportHeightmap},
         {"export-heightmap", commandExportHeightmap},
+        {"brush", commandBrush},
     };
+    std::error_code ignored;
+    g_startFolder = std::filesystem::current_path(ignored);
     auto found = commands.find(argv[0]);
     if (found == commands.end()) {
         std::fprintf(stderr, "glebora: unknown batch command \"%s\"\n%s", argv[0], kUsage);
         return 2;
     }
     try {
-        return found->second(parse(argc, argv, oneValue));
+        return found->second(parse(argc, argv, found->first == "brush" ? brushValues : oneValue));
     } catch (const BatchError& error) {
         std::fprintf(stderr, "glebora: %s\n", error.message.c_str());
         return 1;
