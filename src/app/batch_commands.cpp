@@ -18,6 +18,8 @@
 #include "terrain/heightfield.h"
 #include "terrain/new_map_parameters.h"
 #include "texturing/texture_layers.h"
+#include "tools/brush.h"
+#include "tools/paint.h"
 #include "tools/terraform.h"
 
 namespace {
@@ -31,7 +33,10 @@ constexpr const char* kUsage =
     "  export-heightmap MAP OUT.png|OUT.tga|OUT.obj\n"
     "  brush MAP TOOL X Z [--y H] [--radius R] [--softness S] [--amount A] [--strength S]\n"
     "        [--to X2 Z2]... [--times N]\n"
-    "        TOOL: raise, lower, level, smooth, erode, push, ramp, point\n";
+    "        TOOL: raise, lower, level, smooth, erode, push, ramp, point\n"
+    "  paint-detail MAP SLOT X Z [--radius R] [--softness S] [--amount A] [--noise N]\n"
+    "               [--height H --height-range R] [--slopes 0101] [--times N]\n"
+    "  paint-color MAP AARRGGBB X Z [same options] [--texture PICTURE --scale S]\n";
 
 // Positional arguments and --options of one command line.
 struct Arguments {
@@ -252,6 +257,123 @@ int commandBrush(const Arguments& args)
     return 0;
 }
 
+// The brush settings shared by both paint commands, as the paint panels
+// would leave them in the working record.
+BrushSettings paintSettings(const Arguments& args)
+{
+    BrushSettings settings;
+    settings.radius = parseFloat(args.value("--radius", "20"), "--radius");
+    settings.softness = parseFloat(args.value("--softness", "1"), "--softness");
+    settings.noise = parseFloat(args.value("--noise", "0"), "--noise");
+    settings.scale = parseFloat(args.value("--scale", "1"), "--scale");
+    if (!(settings.radius > 0.0f)) fail("--radius must be positive");
+    if (settings.softness < 0.0f || settings.softness > 1.0f) fail("--softness must be between 0 and 1");
+    if (settings.noise < 0.0f || settings.noise > 1.0f) fail("--noise must be between 0 and 1");
+    if (!(settings.scale > 0.0f)) fail("--scale must be positive");
+    if (args.has("--height")) {
+        settings.heightEnabled = true;
+        settings.height = parseFloat(args.value("--height"), "--height");
+        settings.heightRange = parseFloat(args.value("--height-range", "10"), "--height-range");
+        if (!(settings.heightRange > 0.0f)) fail("--height-range must be positive");
+    }
+    if (const char* slopes = args.value("--slopes")) {
+        if (std::strlen(slopes) != 4 || std::strspn(slopes, "01") != 4)
+            fail(std::string("--slopes takes four 0 or 1 digits for 0, 25, 50 and 75 degrees, not \"") + slopes + "\"");
+        int checked = 0;
+        for (int i = 0; i < 4; ++i)
+            checked += settings.slopeButtons[i] = slopes[i] == '1';
+        // As the tool controller does: all four buttons mean no restriction.
+        settings.slopeEnabled = checked > 0 && checked < 4;
+    }
+    return settings;
+}
+
+Vec3 paintPoint(const Heightfield& field, const Arguments& args)
+{
+    float x = parseFloat(args.positional[2].c_str(), "X");
+    float z = parseFloat(args.positional[3].c_str(), "Z");
+    int last = field.size() - 1;
+    if (x < 0.0f || z < 0.0f || x > static_cast<float>(last) || z > static_cast<float>(last))
+        fail("the point " + args.positional[2] + " " + args.positional[3] + " is outside the map (0 to " +
+             std::to_string(last) + ")");
+    return {x, field.GetHeight(x, z), z};
+}
+
+int paintTimes(const Arguments& args)
+{
+    int times = parseInt(args.value("--times", "1"), "--times");
+    if (times < 1 || times > 100000) fail("--times must be between 1 and 100000");
+    return times;
+}
+
+// The editor fills its paint noise table at start-up, when its timer reads
+// 0 whole seconds, and then seeds the C generator with 100.
+void seedLikeTheEditor()
+{
+    initNoise(0);
+    std::srand(100);
+}
+
+int commandPaintDetail(const Arguments& args)
+{
+    if (args.positional.size() != 4) fail("paint-detail needs a map, a slot and a point: paint-detail MAP SLOT X Z");
+    int slot = parseInt(args.positional[1].c_str(), "SLOT");
+    BrushSettings settings = paintSettings(args);
+    float amount = parseFloat(args.value("--amount", "1"), "--amount");
+    int times = paintTimes(args);
+    auto map = loadMap(args.positional[0]);
+    Heightfield& field = map->document.heightfield();
+    TextureLayers& layers = field.layers();
+    if (slot < 1 || slot > layers.detailCount)
+        fail("SLOT must be 1 to " + std::to_string(layers.detailCount) + " on this map");
+    Vec3 p = paintPoint(field, args);
+    seedLikeTheEditor();
+    for (int i = 0; i < times; ++i) {
+        if (layers.detailCount == 8)
+            PaintDetail8(layers, field, slot - 1, p, amount, 1.0f, settings);
+        else
+            PaintDetail4(layers, field, slot - 1, p, amount, 1.0f, settings);
+    }
+    saveMap(*map, args.positional[0]);
+    return 0;
+}
+
+int commandPaintColour(const Arguments& args)
+{
+    if (args.positional.size() != 4)
+        fail("paint-color needs a map, a colour and a point: paint-color MAP AARRGGBB X Z");
+    const std::string& hex = args.positional[1];
+    if (hex.size() != 8 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        fail("the colour must be eight hexadecimal digits AARRGGBB, not \"" + hex + "\"");
+    const unsigned long packed = std::strtoul(hex.c_str(), nullptr, 16);
+    // Each channel times 0.003921569, as the colour panel splits its colour.
+    const float colour[4] = {static_cast<float>((packed >> 16) & 0xff) * 0.003921569f,
+                             static_cast<float>((packed >> 8) & 0xff) * 0.003921569f,
+                             static_cast<float>(packed & 0xff) * 0.003921569f,
+                             static_cast<float>((packed >> 24) & 0xff) * 0.003921569f};
+    BrushSettings settings = paintSettings(args);
+    float amount = parseFloat(args.value("--amount", "1"), "--amount");
+    int times = paintTimes(args);
+    Image picture;
+    if (const char* texture = args.value("--texture")) {
+        std::string path = absolute(texture);
+        if (!picture.Load(path.c_str())) fail("Could not read the paint texture " + path);
+        if (picture.m_compressedFormat != 0) fail("Cannot paint with the compressed picture " + path);
+    }
+    auto map = loadMap(args.positional[0]);
+    Heightfield& field = map->document.heightfield();
+    Vec3 p = paintPoint(field, args);
+    seedLikeTheEditor();
+    for (int i = 0; i < times; ++i) {
+        if (picture.m_data)
+            PaintTexture(field.layers(), field, picture, colour, p, amount, settings);
+        else
+            PaintColour(field.layers(), field, colour, p, amount, settings);
+    }
+    saveMap(*map, args.positional[0]);
+    return 0;
+}
+
 }  // namespace
 
 int RunBatchCommand(int argc, char** argv)
@@ -267,6 +389,8 @@ int RunBatchCommand(int argc, char** argv)
         {"import-heightmap", commandImportHeightmap},
         {"export-heightmap", commandExportHeightmap},
         {"brush", commandBrush},
+        {"paint-detail", commandPaintDetail},
+        {"paint-color", commandPaintColour},
     };
     std::error_code ignored;
     g_startFolder = std::filesystem::current_path(ignored);
