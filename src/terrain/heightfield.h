@@ -18,15 +18,17 @@
 // (setHeight does both) and then calls UpdateRegion and UpdateErrors for
 // the changed rectangle, in that order.
 //
-// Not here yet: the level-of-detail tables and patches, the drawing state
-// and the texture layers that the heightfield will also own; Create,
-// LoadHeightmap and Reset mark where they join.
+// The heightfield also owns the map's texture layers: Create makes them for
+// a new map and LoadHeightmap loads them beside the heightmap picture.
+// Not here yet: the level-of-detail tables and patches and the drawing
+// state; Create, LoadHeightmap and Reset mark where they join.
 #pragma once
 
 #include "shared/big_array.h"
 #include "shared/string.h"
 #include "shared/vec3.h"
 #include "terrain/height_extremes.h"
+#include "texturing/texture_layers.h"
 
 #include <cstdint>
 #include <memory>
@@ -138,6 +140,15 @@ public:
     int divisions = 0;
     float heightScale = kDefaultHeightScale;
 
+    // The walls that close the terrain block when seen from outside; map
+    // keys "renderUnderGround", "underGroundStretch", "underGroundScale".
+    bool renderUnderGround = true;
+    bool underGroundStretch = true;
+    float underGroundScale = 10.0f;
+
+    TextureLayers& layers() { return m_layers; }
+    const TextureLayers& layers() const { return m_layers; }
+
 private:
     bool allocate(int n, String* error);
     void freeArrays();
@@ -163,4 +174,5 @@ private:
     Vec3 m_minPosition = {0.0f, 0.0f, 0.0f};
     Vec3 m_maxPosition = {0.0f, 0.0f, 0.0f};
     HeightExtremes m_extremes;
+    TextureLayers m_layers;
 };
