@@ -183,13 +183,16 @@ bool Heightfield::RayHit(Vec3 from, Vec3 to, Vec3& out) const
     if (!(lengthSquared > 0.0f)) return false;
     d = slanted(d * FastInvSqrt(lengthSquared));
     bool majorZ = std::fabs(d.z) > std::fabs(d.x);
-    // Far outside the map nothing can be hit; the bound also keeps the
-    // band count within int range.
+    // A walk that starts far outside the map would take longer to reach it
+    // than any pick deserves; PickTerrain always starts inside.
     const float limit = 4.0f * static_cast<float>(m_size) + 16.0f;
-    if (std::fabs(from.x) > limit || std::fabs(from.z) > limit || std::fabs(to.x) > limit || std::fabs(to.z) > limit) {
-        return false;
-    }
-    int steps = majorZ ? bandCount(from.z, to.z) : bandCount(from.x, to.x);
+    if (std::fabs(from.x) > limit || std::fabs(from.z) > limit) return false;
+    // Past 2n + 2 bands the walk has left the map for good, however far
+    // `to` lies.
+    const float farthest = 2.0f * static_cast<float>(m_size) + 2.0f;
+    float bands =
+        majorZ ? std::fabs(std::floor(to.z) - std::floor(from.z)) : std::fabs(std::floor(to.x) - std::floor(from.x));
+    int steps = static_cast<int>(std::min(bands, farthest));
     float length = std::sqrt(lengthSquared) + 1e-3f;
     return walkCells(*this, from, d, length, steps, WalkRule{0.2f, true}, out, [](int, int) { return true; });
 }

@@ -241,6 +241,10 @@ TEST(TerrainRay, PickTerrainFromAboveAndBeside)
         EXPECT_NEAR(out.y, field.GetHeight(out.x, out.z), 1e-3f) << c.what;
     }
     EXPECT_EQ(PickTerrain(nullptr, {1, 1, 1}, {2, 2, 2}), (Vec3{0, 0, 0}));
+    // A far point far beyond the map does not stop the status-bar walk.
+    Vec3 out;
+    ASSERT_TRUE(field.RayHit({20.3f, 30.0f, 30.7f}, {20.3f + 3.0e6f, -1.0e7f, 30.7f}, out));
+    EXPECT_NEAR(out.y, field.GetHeight(out.x, out.z), 1e-3f);
 
     Vec3 far = {200.0f, -100.0f, -50.0f};
     field.ClipToInterior({30.0f, 50.0f, 30.0f}, far);
