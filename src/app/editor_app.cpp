@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "app/command_ids.h"
@@ -128,6 +129,8 @@ void EditorApp::update()
 void EditorApp::render()
 {
     setupGlState();
+    // Blinking overlays follow this: 0..1, one cycle every 0.36 seconds.
+    pulse = static_cast<float>((std::sin(Timer().secondsSinceStart() * 1000.0 * 0.017453292519943295) + 1.0) * 0.5);
     // The map's scene (water, sky, terrain, objects, brush) is drawn here
     // once map documents exist. The overlays do not need a map.
     if (Shell().keyControlsShown) drawKeyControls();
