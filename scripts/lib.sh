@@ -7,7 +7,7 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 BUILD_PACKAGES=(build-essential cmake pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libpng-dev libimgui-dev
   libgl1-mesa-dri)
 TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb xauth xdotool clang libclang-rt-14-dev
-  imagemagick pngcheck assimp-utils)
+  imagemagick python3-pil pngcheck assimp-utils)
 
 install_packages() {
   local missing=()

@@ -29,8 +29,14 @@ std::string FileTransaction::stage(const std::string& target)
 {
     for (const Staged& staged : m_staged)
         if (staged.target == target) return staged.temporary;
-    // The process id keeps two programs saving into one folder apart.
-    std::string temporary = target + ".saving-" + std::to_string(getpid()) + ".tmp";
+    // The temporary name keeps the extension, because picture writers pick
+    // the format by it; the process id keeps two programs saving into one
+    // folder apart.
+    size_t slash = target.find_last_of("/\\");
+    size_t dot = target.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = target.size();
+    std::string temporary =
+        target.substr(0, dot) + ".saving-" + std::to_string(getpid()) + target.substr(dot);
     std::remove(temporary.c_str());
     m_staged.push_back({target, temporary});
     return temporary;

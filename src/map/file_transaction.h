@@ -19,7 +19,8 @@ public:
     FileTransaction(const FileTransaction&) = delete;
     FileTransaction& operator=(const FileTransaction&) = delete;
 
-    // The temporary path to write instead of target. Writers call fail()
+    // The temporary path to write instead of target (same folder, same
+    // extension). Writers call fail()
     // when writing it did not succeed.
     std::string stage(const std::string& target);
     void fail(const std::string& target);

@@ -62,8 +62,10 @@ void Heightfield::Reset()
     freeArrays();
     heightScale = kDefaultHeightScale;
     divisions = 0;
-    // The underground settings and the texture layers join the reset here
-    // once the heightfield owns them.
+    renderUnderGround = true;
+    underGroundStretch = true;
+    underGroundScale = 10.0f;
+    m_layers.reset();
 }
 
 void Heightfield::setGridSizes(int n)
@@ -129,8 +131,14 @@ bool Heightfield::Create(const NewMapParameters& params, String* error)
     }
     finishBuild();
     ProgressBar_Set(30.0f);
-    // The texture layers for the new map are created here (progress 100)
-    // once the heightfield owns them.
+    m_layers.setGrid(n, divisions);
+    NewLayerParameters layerParams;
+    layerParams.colorMapSize = params.colorMapSize;
+    layerParams.detailMapSize = params.detailMapSize;
+    layerParams.lightMapSize = params.lightMapSize;
+    layerParams.detailCount = params.detailCount;
+    layerParams.colorLightmap = params.colorLightmap;
+    m_layers.createForNewMap(layerParams);
     ProgressBar_Set(100.0f);
     ProgressBar_Destroy();
     return true;

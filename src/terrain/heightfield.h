@@ -18,15 +18,17 @@
 // (setHeight does both) and then calls UpdateRegion and UpdateErrors for
 // the changed rectangle, in that order.
 //
-// Not here yet: the level-of-detail tables and patches, the drawing state
-// and the texture layers that the heightfield will also own; Create,
-// LoadHeightmap and Reset mark where they join.
+// The heightfield also owns the map's texture layers: Create makes them for
+// a new map and LoadHeightmap loads them beside the heightmap picture.
+// Not here yet: the level-of-detail tables and patches and the drawing
+// state; Create, LoadHeightmap and Reset mark where they join.
 #pragma once
 
 #include "shared/big_array.h"
 #include "shared/string.h"
 #include "shared/vec3.h"
 #include "terrain/height_extremes.h"
+#include "texturing/texture_layers.h"
 
 #include <cstdint>
 #include <memory>
@@ -86,6 +88,22 @@ public:
     // Frees every array and restores the defaults.
     void Reset();
 
+    // ---- Ray queries (terrain_ray.cpp) ----
+    // The exact test of cell (cx, cz) against the ray origin + t x direction,
+    // t > 0: the first of its two triangles that the ray meets from above
+    // (triangles are one-sided, both facing up). A point on the diagonal
+    // belongs to the first triangle. Cells outside the grid never hit.
+    bool IntersectCell(int cx, int cz, Vec3 origin, Vec3 direction, Vec3& out) const;
+    // The status-bar walk from `from` toward `to`: the first cell hit, with
+    // the tighter rejection margin of 0.2. `out` is written only on a hit.
+    bool RayHit(Vec3 from, Vec3 to, Vec3& out) const;
+    // Moves `to` back along the segment until x and z lie in [1.1, n - 3],
+    // so a walk toward it never reaches the last cells; never past `from`.
+    void ClipToInterior(Vec3 from, Vec3& to) const;
+    // Whether point lies over the grid, x and z within [0.001, n - 1.001],
+    // and within the height bounds widened by 0.001.
+    bool InsideBox(Vec3 point) const;
+
     bool empty() const { return m_size == 0; }
     int size() const { return m_size; }
     int cells() const { return m_cells; }
@@ -122,6 +140,15 @@ public:
     int divisions = 0;
     float heightScale = kDefaultHeightScale;
 
+    // The walls that close the terrain block when seen from outside; map
+    // keys "renderUnderGround", "underGroundStretch", "underGroundScale".
+    bool renderUnderGround = true;
+    bool underGroundStretch = true;
+    float underGroundScale = 10.0f;
+
+    TextureLayers& layers() { return m_layers; }
+    const TextureLayers& layers() const { return m_layers; }
+
 private:
     bool allocate(int n, String* error);
     void freeArrays();
@@ -147,4 +174,5 @@ private:
     Vec3 m_minPosition = {0.0f, 0.0f, 0.0f};
     Vec3 m_maxPosition = {0.0f, 0.0f, 0.0f};
     HeightExtremes m_extremes;
+    TextureLayers m_layers;
 };

@@ -116,8 +116,8 @@ bool Heightfield::LoadHeightmap(const char* mapName, String* error)
     ProgressBar_Set(10.0f);
     finishBuild();
     ProgressBar_Set(30.0f);
-    // The texture layers are loaded for mapName here (progress 100) once the
-    // heightfield owns them.
+    m_layers.setGrid(n, divisions);
+    m_layers.loadForMap(mapName);
     ProgressBar_Set(100.0f);
     ProgressBar_Destroy();
     return true;

@@ -40,9 +40,9 @@ inline float stepToward(float h, float target, float w)
     return diff >= 0.0f ? h + w : h - w;
 }
 
-void refresh(Heightfield& field, GridRect rect)
+void refresh(Heightfield& field, GridRect rect, int reach = 0)
 {
-    GridRect r = clampRect(inflate(rect, 1), field.size() - 1, 0);
+    GridRect r = clampRect(inflate(rect, reach + 1), field.size() - 1, 0);
     field.UpdateRegion(r.left, r.top, r.right, r.bottom);
     field.UpdateErrors(r.left, r.top, r.right, r.bottom, field.levels());
 }
@@ -66,6 +66,17 @@ inline int floorInt(float v)
 GridRect TerraformWorkRect(Vec3 p, float r, int n, int margin)
 {
     return clampRect(brushRect(p, r), n - 1, margin);
+}
+
+GridRect ErodeChangeRect(Vec3 p, float r, int n)
+{
+    return clampRect(inflate(brushRect(p, r), kErodeReach), n - 1, 0);
+}
+
+GridRect PushChangeRect(const PushState& state, Vec3 p, float r, int n)
+{
+    if (state.buffer.empty()) return clampRect(brushRect(p, r), n - 1, 0);
+    return clampRect(spanRect(state.lastPos, p, r), n - 1, 0);
 }
 
 void Raise(Heightfield& field, Vec3& p, float r, float s, float a)
@@ -221,7 +232,9 @@ void Erode(Heightfield& field, Vec3& p, float r, float s, float a)
             cur = next;
         }
     }
-    refresh(field, rect);
+    // The drops walk up to eight cells beyond the rectangle they start in,
+    // and every cell they change needs its bounds, cell byte and errors.
+    refresh(field, rect, kErodeReach);
 }
 
 void ResetPush(PushState& state)

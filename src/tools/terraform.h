@@ -32,8 +32,11 @@ void Level(Heightfield& field, Vec3& p, float r, float s, float a);
 // Moves heights toward the average of their 3 x 3 neighbourhood.
 void Smooth(Heightfield& field, Vec3& p, float r, float s, float a);
 // Randomised drop erosion: one drop per cell of the rectangle, eight steps
-// at most, carrying material downhill.
+// at most, carrying material downhill. A drop can walk kErodeReach cells
+// beyond brushRect(p, r): whoever saves heights before an Erode (undo)
+// must widen the brush rectangle by that much.
 void Erode(Heightfield& field, Vec3& p, float r, float s, float a);
+constexpr int kErodeReach = 8;
 
 struct PushState {
     Vec3 lastPos = {-100.0f, -100.0f, -100.0f};
@@ -70,3 +73,11 @@ void Point(Heightfield& field, Vec3& p, float a);
 // The rectangle a tool works on: brushRect(p, r) kept `margin` vertices
 // inside the grid of side n.
 GridRect TerraformWorkRect(Vec3 p, float r, int n, int margin);
+
+// The vertices an application may change, for whoever saves heights before
+// it (undo). Every other tool stays inside brushRect(p, r), and Point
+// inside brushRect(p, 1); these two reach further: Erode's drops walk past
+// the brush square, and one Push application blends every square between
+// the last captured position and p.
+GridRect ErodeChangeRect(Vec3 p, float r, int n);
+GridRect PushChangeRect(const PushState& state, Vec3 p, float r, int n);

@@ -96,3 +96,14 @@ TEST(FileTransaction, DestructionWithoutCommitRollsBack)
     }
     EXPECT_EQ(dir.fileCount(), 0u);
 }
+
+TEST(FileTransaction, TemporaryNamesKeepFolderAndExtension)
+{
+    FileTransaction tx;
+    fs::path staged = tx.stage("/maps/island.v2_c3.png");
+    EXPECT_EQ(staged.parent_path(), "/maps");
+    EXPECT_EQ(staged.extension(), ".png");
+    EXPECT_NE(staged, "/maps/island.v2_c3.png");
+    EXPECT_EQ(tx.stage("/maps/island.v2_c3.png"), staged.string());
+    tx.rollback();
+}
