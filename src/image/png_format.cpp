@@ -114,6 +114,13 @@ bool DecodePng(PngReadState* state)
     png_set_sig_bytes(png, 8);
     state->position = 8;
     png_set_user_limits(png, image_io::kMaxSide, image_io::kMaxSide);
+    // libpng allocates an ancillary chunk (text, profile) at the length its
+    // header states before reading it, and inflates compressed ones up to
+    // this limit; without one, a 100-byte file can ask for 2 GB. No chunk
+    // can be longer than the file; 8 MB leaves room for inflated profiles.
+    size_t chunkLimit = state->size + 1024;
+    chunkLimit = chunkLimit < (8u << 20) ? (8u << 20) : chunkLimit > (64u << 20) ? (64u << 20) : chunkLimit;
+    png_set_chunk_malloc_max(png, chunkLimit);
     png_read_info(png, info);
 
     png_uint_32 width = 0;
