@@ -136,8 +136,7 @@ class TexelPass {
 public:
     TexelPass(const Heightfield& field, const LightSettings& light, int bytesPerPixel, int layerSize, bool shadows,
               float shadowDist, float shadowFalloff)
-        : m_vertices(field.vertices()), m_n(field.size()), m_s(layerSize), m_bytes(bytesPerPixel),
-          m_ray(field)
+        : m_vertices(field.vertices()), m_n(field.size()), m_s(layerSize), m_bytes(bytesPerPixel), m_ray(field)
     {
         m_direction = {light.direction[0], light.direction[1], light.direction[2]};
         for (int c = 0; c < 3; ++c) {
@@ -215,8 +214,8 @@ private:
             if (!(static_cast<float>(texel[0]) > m_ambientLevel)) continue;
             const AxisPosition& column = m_columns[static_cast<size_t>(i)];
             const int v = column.cell;
-            const float h = OnTriangle(upper[v].y, upper[v + 1].y, lower[v].y, lower[v + 1].y, column.fraction,
-                                       row.fraction);
+            const float h =
+                OnTriangle(upper[v].y, upper[v + 1].y, lower[v].y, lower[v + 1].y, column.fraction, row.fraction);
             const Vec3 start = {column.position, h + 0.002f, row.position};
             const Vec3 end = start + m_direction * m_shadowDist;
             if (!m_ray.SetSegment(start, end) || !m_ray.FirstHit()) continue;
@@ -289,7 +288,8 @@ uint8_t Lightmap::flatValue(int channel) const
 {
     const LightSettings light = lightSettings();
     const float d = std::max(0.0f, light.direction[1]);
-    if (m_bytesPerPixel == 3) return ToByte(std::clamp(d * light.light[channel] + light.ambient[channel], 0.0f, 1.0f) * 255.0f);
+    if (m_bytesPerPixel == 3)
+        return ToByte(std::clamp(d * light.light[channel] + light.ambient[channel], 0.0f, 1.0f) * 255.0f);
     return ToByte(std::min(255.0f, d * 255.0f * light.light[0] + 255.0f * light.ambient[0]));
 }
 
@@ -335,12 +335,11 @@ void Lightmap::GenerateAll(bool withShadows)
     std::vector<float> lambert(static_cast<size_t>(n) * n);
     const float rowShare = 10.0f / static_cast<float>(n);
     int cellRows = 0;
-    ComputeLambert(m_field->vertices(), n, 0, 0, n - 1, n - 1, Vec3{0.0f, 0.0f, 0.0f}, direction, lambert.data(),
-                   [&] {
-                       // One cell row (while there are any) and one vertex row done.
-                       if (cellRows++ < n - 1) ProgressBar_Add(rowShare);
-                       ProgressBar_Add(rowShare);
-                   });
+    ComputeLambert(m_field->vertices(), n, 0, 0, n - 1, n - 1, Vec3{0.0f, 0.0f, 0.0f}, direction, lambert.data(), [&] {
+        // One cell row (while there are any) and one vertex row done.
+        if (cellRows++ < n - 1) ProgressBar_Add(rowShare);
+        ProgressBar_Add(rowShare);
+    });
 
     TexelPass pass(*m_field, light, m_bytesPerPixel, s, castsShadows(withShadows), shadowDist, shadowFalloff);
     pass.setLambert(lambert.data(), 0, 0, static_cast<size_t>(n));

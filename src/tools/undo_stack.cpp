@@ -10,8 +10,7 @@ namespace {
 
 GridRect Bounding(const GridRect& a, const GridRect& b)
 {
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
 }
 
 bool Inside(const GridRect& inner, const GridRect& outer)

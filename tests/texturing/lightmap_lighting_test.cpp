@@ -129,17 +129,17 @@ std::vector<uint8_t> ReferenceLighting(const Heightfield& field, const LightSett
             float z = std::min(static_cast<float>(static_cast<double>(ty) * n / s), n - 1.0f);
             int v = std::min(static_cast<int>(x), n - 2), w = std::min(static_cast<int>(z), n - 2);
             float fx = x - v, fz = z - w;
-            float value = fx + fz >= 1.0f
-                              ? L(v, w + 1) + (1 - fz) * (L(v + 1, w) - L(v + 1, w + 1)) + fx * (L(v + 1, w + 1) - L(v, w + 1))
-                              : L(v, w) + fx * (L(v + 1, w) - L(v, w)) + fz * (L(v, w + 1) - L(v, w));
+            float value = fx + fz >= 1.0f ? L(v, w + 1) + (1 - fz) * (L(v + 1, w) - L(v + 1, w + 1)) +
+                                                fx * (L(v + 1, w + 1) - L(v, w + 1))
+                                          : L(v, w) + fx * (L(v + 1, w) - L(v, w)) + fz * (L(v, w + 1) - L(v, w));
             uint8_t* texel = out.data() + (static_cast<size_t>(ty) * s + tx) * c;
             if (c == 1) {
                 texel[0] = static_cast<uint8_t>(
                     std::clamp(255.0f * light.ambient[0] + 255.0f * light.light[0] * value, 0.0f, 255.0f));
             } else {
                 for (int k = 0; k < 3; ++k)
-                    texel[k] =
-                        static_cast<uint8_t>(std::clamp(light.ambient[k] + light.light[k] * value, 0.0f, 1.0f) * 255.0f);
+                    texel[k] = static_cast<uint8_t>(std::clamp(light.ambient[k] + light.light[k] * value, 0.0f, 1.0f) *
+                                                    255.0f);
             }
         }
     }
@@ -207,7 +207,7 @@ TEST(LightmapLighting, MatchesTheLightingRulesOnRandomTerrain)
 TEST(LightmapLighting, FlatGroundGetsTheFlatValueUnderEveryLight)
 {
     const LightSettings lights[] = {
-        Light(0, 1, 0), LightSettings{}, Light(0.6f, 0.8f, 0), Light(-0.5f, 0.3f, -0.7f),
+        Light(0, 1, 0),  LightSettings{}, Light(0.6f, 0.8f, 0), Light(-0.5f, 0.3f, -0.7f),
         Light(1, 0, 0),  // along the horizon: ambient only
         Light(0, -1, 0), // below the horizon
     };
@@ -419,10 +419,10 @@ TEST(LightmapLighting, ProgressBarForLargeShadowedRegionsOnly)
         bool enabled;
         int shown;
     } cases[] = {
-        {{0, 0, 160, 150}, true, true, 0},   // 24000 cells
-        {{7, 3, 252, 101}, true, true, 1},   // 245 x 98 = 24010 cells
-        {{7, 3, 252, 101}, false, true, 0},  // no shadows: no bar
-        {{7, 3, 252, 101}, true, false, 0},  // shadows switched off
+        {{0, 0, 160, 150}, true, true, 0},  // 24000 cells
+        {{7, 3, 252, 101}, true, true, 1},  // 245 x 98 = 24010 cells
+        {{7, 3, 252, 101}, false, true, 0}, // no shadows: no bar
+        {{7, 3, 252, 101}, true, false, 0}, // shadows switched off
         {{0, 0, 257, 257}, true, true, 1},
     };
     for (const Case& c : cases) {

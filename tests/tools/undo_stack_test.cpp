@@ -84,10 +84,10 @@ protected:
             first = false;
             Raise(field, p, radius, 1.0f, amount);
             GridRect changed = clampRect(inflate(brushRect(p, radius), 1), n - 1, 0);
-            dirty = dirty.empty() ? changed
-                                  : GridRect{std::min(dirty.left, changed.left), std::min(dirty.top, changed.top),
-                                             std::max(dirty.right, changed.right),
-                                             std::max(dirty.bottom, changed.bottom)};
+            dirty = dirty.empty()
+                        ? changed
+                        : GridRect{std::min(dirty.left, changed.left), std::min(dirty.top, changed.top),
+                                   std::max(dirty.right, changed.right), std::max(dirty.bottom, changed.bottom)};
             lightmap.ExtendForShadows(changed);
             dirty = {std::min(dirty.left, changed.left), std::min(dirty.top, changed.top),
                      std::max(dirty.right, changed.right), std::max(dirty.bottom, changed.bottom)};
@@ -246,14 +246,13 @@ TEST_F(UndoTest, MenuJumps)
         int identifier;
         int position; // afterwards
     } steps[] = {
-        {3005, 4}, // the newest applied item: undoes exactly that entry
-        {3002, 1}, // an applied item: undoes it and every later one
-        {3005, 5}, // an undone item: redoes everything up to it
-        {3001, 0},
-        {3001, 1}, // all undone, the oldest: redoes only the oldest
-        {3003, 3}, // the third: the first three
-        {3000, 3}, // not an entry
-        {3006, 3}, // beyond the history
+        {3005, 4},            // the newest applied item: undoes exactly that entry
+        {3002, 1},            // an applied item: undoes it and every later one
+        {3005, 5},            // an undone item: redoes everything up to it
+        {3001, 0}, {3001, 1}, // all undone, the oldest: redoes only the oldest
+        {3003, 3},            // the third: the first three
+        {3000, 3},            // not an entry
+        {3006, 3},            // beyond the history
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(testing::Message() << "jump to " << step.identifier);
