@@ -20,6 +20,7 @@
 #include "shared/input_state.h"
 #include "shared/message_box.h"
 #include "shared/program_folder.h"
+#include "texturing/gl_texture_uploader.h"
 #include "tools/tool_controller.h"
 
 #include <imgui.h>
@@ -48,6 +49,7 @@ EditorApp::EditorApp()
 EditorApp::~EditorApp()
 {
     saveSettings("Glebora.ini");
+    RemoveGlTextureUploader();
     for (auto& target : m_blurTargets) target.reset();
     hideSplash();
     m_toolController.reset();
@@ -89,6 +91,8 @@ bool EditorApp::init()
         target = std::make_unique<RenderTarget>();
         target->Create(128, 128, false);
     }
+    // Texture layers upload (and the lightmap blurs) through GL from now on.
+    InstallGlTextureUploader(m_blurTargets[0].get(), m_blurTargets[1].get());
     // Pictures named by the settings file were read before the context existed.
     if (ResourceCache* cache = GetResourceCache()) cache->UploadPendingTextures();
 

@@ -42,6 +42,8 @@ MapDocument::MapDocument(LightAndFog& lightAndFog, WaterSettings* water)
 {
     g_current = this;
     registerKeys();
+    // The lightmap reads the map's light whenever it lights texels.
+    layers().lightmap.setLightSource(m_lightAndFog.lightDirection, m_lightAndFog.ambient, m_lightAndFog.diffuse);
 }
 
 MapDocument::~MapDocument()
