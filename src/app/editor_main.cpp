@@ -158,6 +158,9 @@ int RunEditor(const RunOptions& options)
     ChangeToProgramFolder();
     g_quitPosted = false;
 
+    // Closing the window is one quit request; SDL would add a second one
+    // (and a second save prompt) for the last window closed.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         std::fprintf(stderr, "ERROR: Could not Create Window (%s)\n", SDL_GetError());
         return 0;

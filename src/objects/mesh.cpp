@@ -25,6 +25,7 @@ public:
     bool bytes(void* out, size_t count)
     {
         if (count > remaining()) return false;
+        if (count == 0) return true;  // an empty array may have no buffer at all
         std::memcpy(out, m_bytes + m_offset, count);
         m_offset += count;
         return true;

@@ -166,6 +166,26 @@ TEST(MeshFile, ValidFileLoadsEveryArrayAndRecomputesBounds)
     EXPECT_FLOAT_EQ(mesh.clips[0].framesPerSecond, 24.0f);
 }
 
+TEST(MeshFile, EmptyPartsLoadWithEmptyArrays)
+{
+    PartSpec empty;
+    empty.flags = MeshPart::Normals | MeshPart::Animated | MeshPart::TexCoords | MeshPart::PerFrame;
+    empty.vertices = 0;
+    empty.triangles = 0;
+    empty.indices.clear();
+    empty.positions.clear();
+    for (int frames : {0, 2}) {
+        MeshBytes file;
+        file.build({empty, empty}, frames);
+        Mesh mesh;
+        ASSERT_TRUE(load(mesh, file.bytes)) << mesh.error();
+        EXPECT_EQ(mesh.parts.size(), 2u);
+        EXPECT_FLOAT_EQ(mesh.radius, 0.0f);
+        ASSERT_EQ(mesh.clips.size(), 1u);
+        EXPECT_EQ(mesh.clips[0].lastFrame, frames > 0 ? frames - 1 : 0);
+    }
+}
+
 TEST(MeshFile, MagicMustMatchEveryByteIncludingTheNul)
 {
     MeshBytes file;
