@@ -4,16 +4,19 @@
 
 #include "app/command_ids.h"
 #include "app/commands.h"
+#include "app/file_commands.h"
 #include "app/frame_timer.h"
 #include "app/shell.h"
 #include "app/splash.h"
 #include "camera/camera.h"
+#include "map/map_document.h"
+#include "texturing/texture_layers.h"
 #include "platform/main_window.h"
 #include "platform/system_info.h"
 #include "shared/program_folder.h"
 #include "tools/tool_controller.h"
 
-EditorApp::EditorApp()
+EditorApp::EditorApp() : m_fileCommands(std::make_unique<FileCommands>(*this))
 {
     Camera& cam = camera();
     m_settings.add("map", mapPath);
@@ -33,6 +36,7 @@ EditorApp::~EditorApp()
     saveSettings("Glebora.ini");
     hideSplash();
     m_toolController.reset();
+    destroyDocument();
 }
 
 bool EditorApp::registerSetting(const char* name, PropertyKind kind, void* address)
@@ -50,8 +54,8 @@ bool EditorApp::canClose() { return !m_toolController || m_toolController->canCl
 bool EditorApp::init()
 {
     GlApp::init();
-    // The start-up map is opened here once map documents exist; without
-    // one the loop runs unthrottled and the splash goes at once.
+    if (!mapPath.empty() && m_fileCommands->openStartupMap(mapPath.c_str())) return true;
+    // Without a map the loop runs unthrottled and the splash goes at once.
     hideSplash();
     return false;
 }
@@ -73,8 +77,7 @@ void EditorApp::render()
 void EditorApp::bindCommands()
 {
     CommandList& commands = Commands();
-    commands.bind(cmd::Explore, [](int) { OpenFolderInBrowser(ProgramFolder().c_str()); });
-    commands.setChecked(cmd::SmoothTextures, true);
+    m_fileCommands->bind(commands);
 
     auto speed = [this](int id) {
         Camera& cam = camera();
@@ -122,3 +125,35 @@ void EditorApp::showSplash()
 void EditorApp::hideSplash() { m_splash.reset(); }
 
 bool EditorApp::splashShown() const { return m_splash != nullptr; }
+
+std::unique_ptr<MapDocument> EditorApp::makeDocument()
+{
+    auto document = std::make_unique<MapDocument>(*this, &water);
+    document->layers().smoothTextures = smoothTextures;
+    return document;
+}
+
+void EditorApp::replaceDocument(std::unique_ptr<MapDocument> document)
+{
+    m_document = std::move(document);
+    SetCurrentMapDocument(m_document.get());
+    started = false;
+}
+
+void EditorApp::destroyDocument()
+{
+    SetCurrentMapDocument(nullptr);
+    m_document.reset();
+    if (m_fileCommands) m_fileCommands->updateAvailability();
+}
+
+void EditorApp::clearUndoHistory()
+{
+    // The edit history arrives with the undo stack; until then there is
+    // nothing to forget.
+}
+
+void EditorApp::reloadTextures()
+{
+    if (m_document) m_document->layers().reloadForMap();
+}

@@ -7,14 +7,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/command_ids.h"
 #include "app/commands.h"
 #include "app/editor_app.h"
+#include "app/file_commands.h"
 #include "app/frame_timer.h"
 #include "app/shell.h"
 #include "app/version.h"
 #include "platform/main_window.h"
+#include "platform/modal_loop.h"
 #include "platform/message_presenter.h"
 #include "platform/system_info.h"
 #include "shared/input_state.h"
@@ -59,6 +63,18 @@ public:
         }
         if (EditorApp* app = CurrentApp()) app->reshape(width, height);
     }
+
+    // The files of one drop arrive together; they are handled once the
+    // queue is empty, and a drop of several files is refused.
+    void onDroppedFile(const char* path) override { droppedFiles.emplace_back(path); }
+
+    void handleDrops(EditorApp& app)
+    {
+        if (droppedFiles.size() == 1) app.fileCommands().openDroppedFile(droppedFiles[0].c_str());
+        droppedFiles.clear();
+    }
+
+    std::vector<std::string> droppedFiles;
 };
 
 void RunFrame(MainWindow& window, EditorApp& app)
@@ -175,6 +191,14 @@ int RunEditor(const RunOptions& options)
     });
     presenter.setAnswerAutomatically(options.frames > 0);
     SetMessagePresenter(&presenter);
+    ModalHost modalHost;
+    modalHost.window = &window;
+    modalHost.listener = &listener;
+    modalHost.drawScene = [] {
+        if (EditorApp* current = CurrentApp()) current->render();
+    };
+    modalHost.closeAtOnce = options.frames > 0;
+    SetModalHost(&modalHost);
     SetStatusDisplay(&window);
     SetProgressDisplay(&window);
 
@@ -205,6 +229,7 @@ int RunEditor(const RunOptions& options)
         }
         EditorApp* current = CurrentApp();
         if (!current) break;
+        if (!listener.droppedFiles.empty()) listener.handleDrops(*current);
         RunFrame(window, *current);
         ++framesRun;
         Commands().runQueued();
@@ -212,6 +237,7 @@ int RunEditor(const RunOptions& options)
     }
     Shutdown();
 
+    SetModalHost(nullptr);
     SetMessagePresenter(nullptr);
     SetStatusDisplay(nullptr);
     SetProgressDisplay(nullptr);
