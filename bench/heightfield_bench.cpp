@@ -93,4 +93,31 @@ void BM_HeightfieldGetHeightRandom(benchmark::State& state)
 }
 BENCHMARK(BM_HeightfieldGetHeightRandom)->Arg(1025)->Arg(4097)->Unit(benchmark::kMillisecond);
 
+// Samples as tools and the camera take them: random points within a
+// 100-cell window that wanders over a 4097 map (every 4096 samples it
+// jumps to a new place).
+void BM_HeightfieldGetHeightLocal4097(benchmark::State& state)
+{
+    Heightfield& field = bench_terrain::SharedMap(4097, true);
+    std::mt19937 rng(10);
+    std::uniform_real_distribution<float> centre(50.0f, 4046.0f);
+    std::uniform_real_distribution<float> offset(-50.0f, 50.0f);
+    const size_t count = 1 << 20;
+    std::vector<float> xs(count), zs(count);
+    float cx = 0.0f, cz = 0.0f;
+    for (size_t i = 0; i < count; ++i) {
+        if (i % 4096 == 0) cx = centre(rng), cz = centre(rng);
+        xs[i] = cx + offset(rng);
+        zs[i] = cz + offset(rng);
+    }
+    for (auto _ : state) {
+        float sum = 0.0f;
+        for (size_t i = 0; i < count; ++i)
+            sum += field.GetHeight(xs[i], zs[i]);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * count);
+}
+BENCHMARK(BM_HeightfieldGetHeightLocal4097)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -36,7 +36,8 @@ constexpr const char* kUsage =
     "        TOOL: raise, lower, level, smooth, erode, push, ramp, point\n"
     "  paint-detail MAP SLOT X Z [--radius R] [--softness S] [--amount A] [--noise N]\n"
     "               [--height H --height-range R] [--slopes 0101] [--times N]\n"
-    "  paint-color MAP AARRGGBB X Z [same options] [--texture PICTURE --scale S]\n";
+    "  paint-color MAP AARRGGBB X Z [same options] [--texture PICTURE --scale S]\n"
+    "  lightmap MAP [--no-shadows]\n";
 
 // Positional arguments and --options of one command line.
 struct Arguments {
@@ -374,6 +375,19 @@ int commandPaintColour(const Arguments& args)
     return 0;
 }
 
+// Lights the whole map from its own light settings and saves it, as the
+// lighting panel's "Generate Entire Lightmap" does followed by a save.
+int commandLightmap(const Arguments& args)
+{
+    if (args.positional.size() != 1) fail("lightmap needs one map: lightmap MAP [--no-shadows]");
+    for (const auto& [name, values] : args.options)
+        if (name != "--no-shadows") fail("lightmap does not know the option " + name);
+    auto map = loadMap(args.positional[0]);
+    map->document.heightfield().layers().lightmap.GenerateAll(!args.has("--no-shadows"));
+    saveMap(*map, args.positional[0]);
+    return 0;
+}
+
 }  // namespace
 
 int RunBatchCommand(int argc, char** argv)
@@ -391,6 +405,7 @@ int RunBatchCommand(int argc, char** argv)
         {"brush", commandBrush},
         {"paint-detail", commandPaintDetail},
         {"paint-color", commandPaintColour},
+        {"lightmap", commandLightmap},
     };
     std::error_code ignored;
     g_startFolder = std::filesystem::current_path(ignored);

@@ -15,6 +15,8 @@ class FileCommands;
 class MapDocument;
 class ToolController;
 class SplashPicture;
+class RenderTarget;
+class GlSceneDrawer;
 
 class EditorApp : public GlApp {
 public:
@@ -44,6 +46,11 @@ public:
 
     // Binds the menu commands this application handles.
     void bindCommands();
+
+    // The statistics text, drawn over the view inside the user-interface frame.
+    void drawOverlayText();
+    // The key-controls picture over the whole view (F1).
+    void drawKeyControls();
 
     // The splash picture lives until the first update 2 seconds after start.
     void showSplash();
@@ -81,8 +88,13 @@ public:
     bool cursorOnTerrain = false;
     bool multisampleChangeRequested = false;
 
+    // The two render targets image filtering uses (created by init).
+    RenderTarget* blurTarget(int index) { return index >= 0 && index < 2 ? m_blurTargets[index].get() : nullptr; }
+
 private:
     PropertyTable m_settings{41};
+    std::unique_ptr<RenderTarget> m_blurTargets[2];
+    std::unique_ptr<GlSceneDrawer> m_sceneDrawer;
     std::unique_ptr<ToolController> m_toolController;
     std::unique_ptr<SplashPicture> m_splash;
     std::unique_ptr<MapDocument> m_document;

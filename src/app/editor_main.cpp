@@ -9,12 +9,14 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 #include "app/command_ids.h"
 #include "app/commands.h"
 #include "app/editor_app.h"
 #include "app/file_commands.h"
 #include "app/frame_timer.h"
+#include "app/screen_capture.h"
 #include "app/shell.h"
 #include "app/version.h"
 #include "platform/main_window.h"
@@ -77,7 +79,9 @@ public:
     std::vector<std::string> droppedFiles;
 };
 
-void RunFrame(MainWindow& window, EditorApp& app)
+}  // namespace
+
+void RunOneFrame(MainWindow& window, EditorApp& app, FramePixels* capture)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glLoadIdentity();
@@ -109,13 +113,18 @@ void RunFrame(MainWindow& window, EditorApp& app)
 
     window.beginUiFrame();
     DrawMainMenuBar();
+    app.drawOverlayText();
     window.drawStatusBar();
     window.endUiFrame();
+    if (capture) {
+        int windowWidth = 0;
+        int windowHeight = 0;
+        SDL_GL_GetDrawableSize(window.sdlWindow(), &windowWidth, &windowHeight);
+        CaptureBackBuffer(windowWidth, windowHeight, *capture);
+    }
     window.swapBuffers();
     input.endFrame();
 }
-
-}  // namespace
 
 bool ParseRunOptions(int argc, char** argv, RunOptions& options)
 {
@@ -133,8 +142,18 @@ bool ParseRunOptions(int argc, char** argv, RunOptions& options)
             options.frames = static_cast<int>(frames);
         } else if (std::strcmp(arg, "--screenshot") == 0 && hasValue) {
             options.screenshot = argv[++i];
+        } else if (std::strcmp(arg, "--command") == 0 && hasValue) {
+            char* end = nullptr;
+            errno = 0;
+            long id = std::strtol(argv[++i], &end, 10);
+            if (errno != 0 || !end || *end != '\0' || id <= 0 || id > 65535) {
+                std::fprintf(stderr, "glebora: --command needs a menu command id\n");
+                return false;
+            }
+            options.commands.push_back(static_cast<int>(id));
         } else {
-            std::fprintf(stderr, "glebora: unknown option '%s'\nusage: glebora [--frames N] [--screenshot FILE.png]\n",
+            std::fprintf(stderr, "glebora: unknown option '%s'\n"
+                         "usage: glebora [--frames N] [--screenshot FILE.png] [--command ID]...\n",
                          arg);
             return false;
         }
@@ -144,11 +163,19 @@ bool ParseRunOptions(int argc, char** argv, RunOptions& options)
 
 int RunEditor(const RunOptions& options)
 {
+    std::string startFolder;
+    if (char* cwd = getcwd(nullptr, 0)) {
+        startFolder = std::string(cwd) + "/";
+        std::free(cwd);
+    }
     // 1. The program folder is the working directory from here on.
     SetProgramFolder(FindProgramFolder().c_str());
     ChangeToProgramFolder();
     g_quitPosted = false;
 
+    // Closing the window is one quit request; SDL would add a second one
+    // (and a second save prompt) for the last window closed.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         std::fprintf(stderr, "ERROR: Could not Create Window (%s)\n", SDL_GetError());
         return 0;
@@ -209,9 +236,11 @@ int RunEditor(const RunOptions& options)
     app->setTitle(kProgramTitle);
     app->bindCommands();
     app->init();
+    for (int id : options.commands) Commands().queue(id);
 
     // 14. The message loop: events first, a frame whenever none is waiting.
     int framesRun = 0;
+    FramePixels lastFrame;
     while (!g_quitPosted && window.exists()) {
         SDL_Event event;
         if (SDL_PollEvent(&event)) {
@@ -230,12 +259,26 @@ int RunEditor(const RunOptions& options)
         EditorApp* current = CurrentApp();
         if (!current) break;
         if (!listener.droppedFiles.empty()) listener.handleDrops(*current);
-        RunFrame(window, *current);
+        // The screenshot is of the last frame: the one --frames ends with,
+        // or (without a count) whichever frame comes before the quit.
+        bool lastCounted = options.frames > 0 && framesRun + 1 >= options.frames;
+        bool capture = !options.screenshot.empty() && (options.frames <= 0 || lastCounted);
+        RunOneFrame(window, *current, capture ? &lastFrame : nullptr);
         ++framesRun;
         Commands().runQueued();
         if (options.frames > 0 && framesRun >= options.frames && !g_quitPosted) QuitRequest();
     }
     Shutdown();
+    int exitCode = 0;
+    if (!options.screenshot.empty()) {
+        // The path is the caller's: relative to where glebora was started.
+        std::string path = options.screenshot;
+        if (!path.empty() && path[0] != '/') path = startFolder + path;
+        if (!WriteFramePng(lastFrame, path.c_str())) {
+            std::fprintf(stderr, "glebora: could not write the screenshot %s\n", path.c_str());
+            exitCode = 1;
+        }
+    }
 
     SetModalHost(nullptr);
     SetMessagePresenter(nullptr);
@@ -244,5 +287,5 @@ int RunEditor(const RunOptions& options)
     SetMainWindow(nullptr);
     Commands().clear();
     SDL_Quit();
-    return 0;
+    return exitCode;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct RunOptions {
     // Run this many frames, then quit as if the window had been closed
@@ -9,9 +10,18 @@ struct RunOptions {
     int frames = -1;
     // Write the last frame drawn before quitting to this PNG file.
     std::string screenshot;
+    // Menu commands (by id) to run after start-up, as if chosen from the menu.
+    std::vector<int> commands;
 };
 
 // Parses the command line; false (with a message on stderr) on a bad option.
 bool ParseRunOptions(int argc, char** argv, RunOptions& options);
 
 int RunEditor(const RunOptions& options);
+
+class MainWindow;
+class EditorApp;
+struct FramePixels;
+// One frame of the message loop: update, render, the user interface, the
+// swap; capture (when given) receives the finished frame before the swap.
+void RunOneFrame(MainWindow& window, EditorApp& app, FramePixels* capture = nullptr);

@@ -8,9 +8,12 @@
 #include "app/shell.h"
 #include "camera/camera.h"
 #include "platform/main_window.h"
+#include "render/resource_cache.h"
+#include "texturing/gl_texture.h"
 
 GlApp::GlApp() : m_camera(std::make_unique<Camera>())
 {
+    CreateResourceCache();
     resetLighting();
 }
 
@@ -118,11 +121,41 @@ void GlApp::setTitle(const char* text)
 
 void GlApp::drawFullScreenTexture(int width, int height, bool flip)
 {
-    if (!fullScreenTexture) return;
-    // The texture pass arrives with the GL texture class.
-    (void)width;
-    (void)height;
-    (void)flip;
+    if (!fullScreenTexture || width <= 0 || height <= 0) return;
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, 0, height, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDisable(GL_FOG);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1, 1, 1, 1);
+    fullScreenTexture->bind();
+    float top = flip ? 1.0f : 0.0f;
+    float bottom = flip ? 0.0f : 1.0f;
+    float w = static_cast<float>(width);
+    float h = static_cast<float>(height);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, bottom);
+    glVertex2f(0, 0);
+    glTexCoord2f(1, bottom);
+    glVertex2f(w, 0);
+    glTexCoord2f(1, top);
+    glVertex2f(w, h);
+    glTexCoord2f(0, top);
+    glVertex2f(0, h);
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
 }
 
 bool GlApp::canClose() { return true; }

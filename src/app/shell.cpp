@@ -6,6 +6,7 @@
 
 #include "app/editor_app.h"
 #include "platform/main_window.h"
+#include "render/resource_cache.h"
 #include "shared/program_folder.h"
 
 namespace {
@@ -87,6 +88,7 @@ void Shutdown()
     // The application (its settings saved on the way) and every GL object
     // go while the context is still current: GL names can only be deleted
     // in their context.
+    DestroyResourceCache();
     if (EditorApp* app = g_app) {
         g_app = nullptr;
         delete app;

@@ -57,6 +57,8 @@ MapDocument::MapDocument(LightAndFog& lightAndFog, WaterSettings* water)
     : m_heightfield(std::make_unique<Heightfield>()), m_lightAndFog(lightAndFog), m_water(water)
 {
     registerKeys();
+    // The lightmap reads the map's light whenever it lights texels.
+    layers().lightmap.setLightSource(m_lightAndFog.lightDirection, m_lightAndFog.ambient, m_lightAndFog.diffuse);
 }
 
 MapDocument::~MapDocument()

@@ -40,7 +40,11 @@ inline float errorValue(float e)
 
 } // namespace
 
-Heightfield::Heightfield() = default;
+Heightfield::Heightfield()
+{
+    // The lightmap lights this terrain.
+    m_layers.lightmap.setHeightfield(this);
+}
 Heightfield::~Heightfield() = default;
 
 void Heightfield::freeArrays()

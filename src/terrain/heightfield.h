@@ -88,6 +88,22 @@ public:
     // Frees every array and restores the defaults.
     void Reset();
 
+    // ---- Ray queries (terrain_ray.cpp) ----
+    // The exact test of cell (cx, cz) against the ray origin + t x direction,
+    // t > 0: the first of its two triangles that the ray meets from above
+    // (triangles are one-sided, both facing up). A point on the diagonal
+    // belongs to the first triangle. Cells outside the grid never hit.
+    bool IntersectCell(int cx, int cz, Vec3 origin, Vec3 direction, Vec3& out) const;
+    // The status-bar walk from `from` toward `to`: the first cell hit, with
+    // the tighter rejection margin of 0.2. `out` is written only on a hit.
+    bool RayHit(Vec3 from, Vec3 to, Vec3& out) const;
+    // Moves `to` back along the segment until x and z lie in [1.1, n - 3],
+    // so a walk toward it never reaches the last cells; never past `from`.
+    void ClipToInterior(Vec3 from, Vec3& to) const;
+    // Whether point lies over the grid, x and z within [0.001, n - 1.001],
+    // and within the height bounds widened by 0.001.
+    bool InsideBox(Vec3 point) const;
+
     bool empty() const { return m_size == 0; }
     int size() const { return m_size; }
     int cells() const { return m_cells; }

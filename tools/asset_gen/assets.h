@@ -4,3 +4,5 @@
 #include <string>
 
 bool WriteSplash(const std::string& path);
+bool WriteKeyControls(const std::string& path);
+bool WriteArrowMesh(const std::string& path);

@@ -22,6 +22,8 @@ int main(int argc, char** argv)
     };
     const Asset assets[] = {
         {"EditorUI/splash.png", WriteSplash},
+        {"Textures/keyControls.png", WriteKeyControls},
+        {"Models/arrow.msh", WriteArrowMesh},
     };
     int failures = 0;
     if (!WriteDefaultDetailTextures(data / "Textures")) {
