@@ -7,10 +7,13 @@
 
 #include "app/command_ids.h"
 #include "app/commands.h"
+#include "app/file_commands.h"
 #include "app/frame_timer.h"
 #include "app/shell.h"
 #include "app/splash.h"
 #include "camera/camera.h"
+#include "map/map_document.h"
+#include "texturing/texture_layers.h"
 #include "objects/scene_draw_gl.h"
 #include "platform/main_window.h"
 #include "platform/system_info.h"
@@ -31,7 +34,7 @@ constexpr const char* kKeyControlsPicture = "data//textures//keyControls.png";
 
 }  // namespace
 
-EditorApp::EditorApp()
+EditorApp::EditorApp() : m_fileCommands(std::make_unique<FileCommands>(*this))
 {
     Camera& cam = camera();
     m_settings.add("map", mapPath);
@@ -54,6 +57,7 @@ EditorApp::~EditorApp()
     hideSplash();
     m_toolController.reset();
     if (m_sceneDrawer && GetSceneDrawer() == m_sceneDrawer.get()) SetSceneDrawer(nullptr);
+    destroyDocument();
 }
 
 bool EditorApp::registerSetting(const char* name, PropertyKind kind, void* address)
@@ -96,8 +100,8 @@ bool EditorApp::init()
     // Pictures named by the settings file were read before the context existed.
     if (ResourceCache* cache = GetResourceCache()) cache->UploadPendingTextures();
 
-    // The start-up map is opened here once map documents exist; without
-    // one the loop runs unthrottled and the splash goes at once.
+    if (!mapPath.empty() && m_fileCommands->openStartupMap(mapPath.c_str())) return true;
+    // Without a map the loop runs unthrottled and the splash goes at once.
     SetSwapInterval(0);
     hideSplash();
     return false;
@@ -197,8 +201,7 @@ void EditorApp::drawOverlayText()
 void EditorApp::bindCommands()
 {
     CommandList& commands = Commands();
-    commands.bind(cmd::Explore, [](int) { OpenFolderInBrowser(ProgramFolder().c_str()); });
-    commands.setChecked(cmd::SmoothTextures, true);
+    m_fileCommands->bind(commands);
 
     commands.bind(cmd::AntiAliasing, [this](int) { multisampleChangeRequested = true; });
     commands.bind(cmd::ShowStats, [this](int id) {
@@ -259,3 +262,35 @@ void EditorApp::showSplash()
 void EditorApp::hideSplash() { m_splash.reset(); }
 
 bool EditorApp::splashShown() const { return m_splash != nullptr; }
+
+std::unique_ptr<MapDocument> EditorApp::makeDocument()
+{
+    auto document = std::make_unique<MapDocument>(*this, &water);
+    document->layers().smoothTextures = smoothTextures;
+    return document;
+}
+
+void EditorApp::replaceDocument(std::unique_ptr<MapDocument> document)
+{
+    m_document = std::move(document);
+    SetCurrentMapDocument(m_document.get());
+    started = false;
+}
+
+void EditorApp::destroyDocument()
+{
+    SetCurrentMapDocument(nullptr);
+    m_document.reset();
+    if (m_fileCommands) m_fileCommands->updateAvailability();
+}
+
+void EditorApp::clearUndoHistory()
+{
+    // The edit history arrives with the undo stack; until then there is
+    // nothing to forget.
+}
+
+void EditorApp::reloadTextures()
+{
+    if (m_document) m_document->layers().reloadForMap();
+}

@@ -9,7 +9,10 @@
 
 #include "app/gl_app.h"
 #include "map/property_table.h"
+#include "map/scene_settings.h"
 
+class FileCommands;
+class MapDocument;
 class ToolController;
 class SplashPicture;
 class RenderTarget;
@@ -56,6 +59,24 @@ public:
 
     PropertyTable& settings() { return m_settings; }
 
+    // The open map, or nullptr.
+    MapDocument* document() { return m_document.get(); }
+    // A document bound to this application's light, fog and water values,
+    // not yet open; replaceDocument makes it the open map.
+    std::unique_ptr<MapDocument> makeDocument();
+    void replaceDocument(std::unique_ptr<MapDocument> document);
+    void destroyDocument();
+    FileCommands& fileCommands() { return *m_fileCommands; }
+    // Forgets the edit history (New, Load, imports).
+    void clearUndoHistory();
+    // Reloads every texture of the open map from its files.
+    void reloadTextures();
+
+    // Until the water object exists its map values live here, so maps
+    // keep them from load to save.
+    WaterSettings water;
+    bool smoothTextures = true;
+
     float statsPickedPoint[3] = {-1.0f, -1.0f, -1.0f};
     bool started = false;
     bool brushCursorVisible = false;
@@ -76,4 +97,6 @@ private:
     std::unique_ptr<GlSceneDrawer> m_sceneDrawer;
     std::unique_ptr<ToolController> m_toolController;
     std::unique_ptr<SplashPicture> m_splash;
+    std::unique_ptr<MapDocument> m_document;
+    std::unique_ptr<FileCommands> m_fileCommands;
 };

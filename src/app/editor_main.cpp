@@ -8,16 +8,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "app/command_ids.h"
 #include "app/commands.h"
 #include "app/editor_app.h"
+#include "app/file_commands.h"
 #include "app/frame_timer.h"
 #include "app/screen_capture.h"
 #include "app/shell.h"
 #include "app/version.h"
 #include "platform/main_window.h"
+#include "platform/modal_loop.h"
 #include "platform/message_presenter.h"
 #include "platform/system_info.h"
 #include "shared/input_state.h"
@@ -62,6 +65,18 @@ public:
         }
         if (EditorApp* app = CurrentApp()) app->reshape(width, height);
     }
+
+    // The files of one drop arrive together; they are handled once the
+    // queue is empty, and a drop of several files is refused.
+    void onDroppedFile(const char* path) override { droppedFiles.emplace_back(path); }
+
+    void handleDrops(EditorApp& app)
+    {
+        if (droppedFiles.size() == 1) app.fileCommands().openDroppedFile(droppedFiles[0].c_str());
+        droppedFiles.clear();
+    }
+
+    std::vector<std::string> droppedFiles;
 };
 
 }  // namespace
@@ -203,6 +218,14 @@ int RunEditor(const RunOptions& options)
     });
     presenter.setAnswerAutomatically(options.frames > 0);
     SetMessagePresenter(&presenter);
+    ModalHost modalHost;
+    modalHost.window = &window;
+    modalHost.listener = &listener;
+    modalHost.drawScene = [] {
+        if (EditorApp* current = CurrentApp()) current->render();
+    };
+    modalHost.closeAtOnce = options.frames > 0;
+    SetModalHost(&modalHost);
     SetStatusDisplay(&window);
     SetProgressDisplay(&window);
 
@@ -235,6 +258,7 @@ int RunEditor(const RunOptions& options)
         }
         EditorApp* current = CurrentApp();
         if (!current) break;
+        if (!listener.droppedFiles.empty()) listener.handleDrops(*current);
         // The screenshot is of the last frame: the one --frames ends with,
         // or (without a count) whichever frame comes before the quit.
         bool lastCounted = options.frames > 0 && framesRun + 1 >= options.frames;
@@ -256,6 +280,7 @@ int RunEditor(const RunOptions& options)
         }
     }
 
+    SetModalHost(nullptr);
     SetMessagePresenter(nullptr);
     SetStatusDisplay(nullptr);
     SetProgressDisplay(nullptr);

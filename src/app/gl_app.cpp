@@ -85,26 +85,7 @@ void GlApp::render()
     glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
 }
 
-void GlApp::resetLighting()
-{
-    // The unit vector of (0, 10, 20).
-    float length = std::sqrt(10.0f * 10.0f + 20.0f * 20.0f);
-    lightDirection[0] = 0.0f;
-    lightDirection[1] = 10.0f / length;
-    lightDirection[2] = 20.0f / length;
-    fogEnabled = true;
-    const float fog[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-    const float amb[4] = {0.3f, 0.3f, 0.3f, 1.0f};
-    const float dif[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-    for (int i = 0; i < 4; ++i) {
-        fogColour[i] = fog[i];
-        ambient[i] = amb[i];
-        diffuse[i] = dif[i];
-    }
-    fogStart = 50.0f;
-    fogEnd = 4000.0f;
-    background = Material(0.8f, 0.8f, 0.8f, 1.0f);
-}
+void GlApp::resetLighting() { resetDefaults(); }
 
 void GlApp::reshape(int width, int height)
 {

@@ -10,12 +10,15 @@
 #include <memory>
 
 #include "map/material.h"
+#include "map/scene_settings.h"
 #include "shared/string.h"
 
 class Camera;
 class GlTexture;
 
-class GlApp {
+// The light, fog and background fields (LightAndFog) are the ones a map
+// stores; the map document registers their addresses.
+class GlApp : public LightAndFog {
 public:
     GlApp();
     virtual ~GlApp();
@@ -42,14 +45,6 @@ public:
 
     Camera& camera() { return *m_camera; }
 
-    float lightDirection[3];
-    bool fogEnabled = true;
-    float fogColour[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-    float fogStart = 50.0f;
-    float fogEnd = 4000.0f;
-    float ambient[4] = {0.3f, 0.3f, 0.3f, 1.0f};
-    float diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-    Material background{0.8f, 0.8f, 0.8f, 1.0f};
     GlTexture* fullScreenTexture = nullptr;  // not owned
     String title;
     int triangleCount = 0;

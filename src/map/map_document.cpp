@@ -33,14 +33,29 @@ void setError(String* error, const String& text)
     if (error) *error = text;
 }
 
+// While a document reads its file it is the current one, so the texture
+// names in it resolve against its own folder; afterwards the previous one
+// (the map still open in the editor) is current again.
+class CurrentDocumentScope {
+public:
+    explicit CurrentDocumentScope(MapDocument* document) : m_previous(g_current) { g_current = document; }
+    ~CurrentDocumentScope() { g_current = m_previous; }
+    CurrentDocumentScope(const CurrentDocumentScope&) = delete;
+    CurrentDocumentScope& operator=(const CurrentDocumentScope&) = delete;
+
+private:
+    MapDocument* m_previous;
+};
+
 }  // namespace
 
 MapDocument* CurrentMapDocument() { return g_current; }
 
+void SetCurrentMapDocument(MapDocument* document) { g_current = document; }
+
 MapDocument::MapDocument(LightAndFog& lightAndFog, WaterSettings* water)
     : m_heightfield(std::make_unique<Heightfield>()), m_lightAndFog(lightAndFog), m_water(water)
 {
-    g_current = this;
     registerKeys();
     // The lightmap reads the map's light whenever it lights texels.
     layers().lightmap.setLightSource(m_lightAndFog.lightDirection, m_lightAndFog.ambient, m_lightAndFog.diffuse);
@@ -90,6 +105,7 @@ void MapDocument::registerKeys()
 
 bool MapDocument::NewMap(const NewMapParameters& params, String* error)
 {
+    CurrentDocumentScope current(this);
     m_mapName = params.name;
     m_lightAndFog.resetDefaults();
     if (m_water) m_water->resetDefaults();
@@ -103,6 +119,7 @@ bool MapDocument::NewMap(const NewMapParameters& params, String* error)
 bool MapDocument::Load(const char* path, String* error)
 {
     SystemSetStatusText("Loading Map");
+    CurrentDocumentScope current(this);
     String folder;
     String fileName;
     SplitPath(path, folder, fileName);

@@ -102,5 +102,7 @@ private:
     MapObjectReader* m_objectReader = nullptr;
 };
 
-// The one open map, or nullptr. Set by the document itself.
+// The map open in the editor, or nullptr. The editor sets it when it
+// replaces its document; a document is also current while it loads.
 MapDocument* CurrentMapDocument();
+void SetCurrentMapDocument(MapDocument* document);

@@ -116,6 +116,9 @@ public:
     bool colourEnabled = true;
     bool lightmapEnabled = true;
     bool colouredLightmap = false;
+    // Linear magnification of the layer tiles ("Smooth Textures"); nearest
+    // when off.
+    bool smoothTextures = true;
 
 private:
     void loadDefaultDetailTextures();
