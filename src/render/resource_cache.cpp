@@ -1,5 +1,7 @@
 #include "render/resource_cache.h"
 
+#include "map/map_document.h"
+
 #include <SDL_video.h>
 
 #include <cstdio>
@@ -16,11 +18,14 @@ ResourceCache* g_cache = nullptr;
 
 bool contextCurrent() { return SDL_GL_GetCurrentContext() != nullptr; }
 
-// Material lines outside a map: "[HOME]" is the program folder, other
-// names are relative to it (the working directory).
+// Texture names in map files resolve against the map being read (its
+// folder, "[HOME]" for the program folder); outside a map, relative names
+// are taken inside the program folder.
 GlTexture* loadMaterialTexture(const char* name)
 {
     if (!g_cache || !name || !*name) return nullptr;
+    if (MapDocument* document = CurrentMapDocument())
+        return g_cache->GetTexture(document->resolvePath(name).c_str());
     String path = ResolvePath(name, ProgramFolder().c_str(), ProgramFolder().c_str());
     return g_cache->GetTexture(path.c_str());
 }
