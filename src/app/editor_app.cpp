@@ -52,12 +52,13 @@ EditorApp::EditorApp() : m_fileCommands(std::make_unique<FileCommands>(*this))
 EditorApp::~EditorApp()
 {
     saveSettings("Glebora.ini");
-    RemoveGlTextureUploader();
     for (auto& target : m_blurTargets) target.reset();
     hideSplash();
     m_toolController.reset();
     if (m_sceneDrawer && GetSceneDrawer() == m_sceneDrawer.get()) SetSceneDrawer(nullptr);
     destroyDocument();
+    // After the document, whose layer textures go through the uploader.
+    RemoveGlTextureUploader();
 }
 
 bool EditorApp::registerSetting(const char* name, PropertyKind kind, void* address)
@@ -275,19 +276,22 @@ void EditorApp::replaceDocument(std::unique_ptr<MapDocument> document)
     m_document = std::move(document);
     SetCurrentMapDocument(m_document.get());
     started = false;
+    // The history belongs to the heightfield it was recorded on.
+    clearUndoHistory();
 }
 
 void EditorApp::destroyDocument()
 {
     SetCurrentMapDocument(nullptr);
     m_document.reset();
+    clearUndoHistory();
     if (m_fileCommands) m_fileCommands->updateAvailability();
 }
 
 void EditorApp::clearUndoHistory()
 {
-    // The edit history arrives with the undo stack; until then there is
-    // nothing to forget.
+    if (m_toolController)
+        m_toolController->undoStack.setHeightfield(m_document ? &m_document->heightfield() : nullptr);
 }
 
 void EditorApp::reloadTextures()

@@ -11,6 +11,7 @@
 
 #include "map/material.h"
 #include "tools/brush.h"
+#include "tools/undo_stack.h"
 #include "shared/string.h"
 
 class Camera;
@@ -75,6 +76,10 @@ public:
     // Brush limits.
     float toolMaxRadius = 100.0f;
     float terraformStrengthMultiplier = 100.0f;
+
+    // The edit history of the open map; the application points it at each
+    // new or loaded map's heightfield, which empties it.
+    UndoStack undoStack;
 
 private:
     Camera& m_camera;
