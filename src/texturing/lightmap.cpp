@@ -146,7 +146,8 @@ public:
         m_ambientLevel = 255.0f * m_ambient[0];
         m_shadows = shadows && shadowDist > 0.0f && std::isfinite(shadowDist) && std::isfinite(shadowFalloff);
         m_shadowDist = shadowDist;
-        m_shadowScale = m_shadows ? shadowFalloff / (shadowDist * shadowDist) : 0.0f;
+        m_shadowFalloff = shadowFalloff;
+        m_shadowDistSquared = shadowDist * shadowDist;
     }
 
     // The lambert grid: vertices x0.., z0.. with the given row stride.
@@ -176,7 +177,7 @@ public:
     {
         const AxisPosition row = TexelPosition(ty, m_n, m_s);
         const float fz = row.fraction;
-        const float* l0 = m_lambert + static_cast<size_t>(row.cell - m_lambertZ0) * m_lambertStride - m_lambertX0;
+        const float* l0 = m_lambert + static_cast<size_t>(row.cell - m_lambertZ0) * m_lambertStride;
         const float* l1 = l0 + m_lambertStride;
         const int count = static_cast<int>(m_columns.size());
         if (m_bytes == 1) {
@@ -184,14 +185,14 @@ public:
             const float light = 255.0f * m_light[0];
             for (int i = 0; i < count; ++i) {
                 const AxisPosition& column = m_columns[static_cast<size_t>(i)];
-                const int v = column.cell;
+                const int v = column.cell - m_lambertX0;
                 const float value = OnTriangle(l0[v], l0[v + 1], l1[v], l1[v + 1], column.fraction, fz);
                 out[i] = ToByte(std::min(255.0f, ambient + light * value));
             }
         } else {
             for (int i = 0; i < count; ++i) {
                 const AxisPosition& column = m_columns[static_cast<size_t>(i)];
-                const int v = column.cell;
+                const int v = column.cell - m_lambertX0;
                 const float value = OnTriangle(l0[v], l0[v + 1], l1[v], l1[v + 1], column.fraction, fz);
                 uint8_t* texel = out + static_cast<size_t>(i) * 3;
                 for (int c = 0; c < 3; ++c)
@@ -220,7 +221,7 @@ private:
             const Vec3 end = start + m_direction * m_shadowDist;
             if (!m_ray.SetSegment(start, end) || !m_ray.FirstHit()) continue;
             const Vec3 toHit = start - m_ray.hitPoint;
-            const float m = Dot(toHit, toHit) * m_shadowScale;
+            const float m = Dot(toHit, toHit) * m_shadowFalloff / m_shadowDistSquared;
             if (m_bytes == 1) {
                 texel[0] = ToByte(std::min(static_cast<float>(texel[0]), 255.0f * m + m_ambientLevel + 2.0f));
             } else {
@@ -241,7 +242,8 @@ private:
     float m_ambientLevel;
     bool m_shadows;
     float m_shadowDist;
-    float m_shadowScale;
+    float m_shadowFalloff;
+    float m_shadowDistSquared;
     const float* m_lambert = nullptr;
     int m_lambertX0 = 0;
     int m_lambertZ0 = 0;

@@ -488,3 +488,29 @@ TEST(LightmapLighting, ShadowReachFollowsTheLight)
     lightmap.ExtendForShadowsPadded(rect);
     EXPECT_EQ(rect, (GridRect{0, 0, 257, 257}));
 }
+
+TEST(LightmapLighting, RefreshTilesUploadsAndBlursTheTilesItMeets)
+{
+    RecordingUploader gpu;
+    Lightmap lightmap;
+    lightmap.setGrid(129, 2); // 4 x 4 tiles of 64 texels, S = 253
+    lightmap.ResetFlat(256, 1);
+    struct Case {
+        GridRect rect;
+        std::vector<int> tiles;
+    } cases[] = {
+        {{0, 0, 10, 10}, {0}},   {{30, 30, 33, 33}, {0, 1, 4, 5}}, // texels 58..64 reach the shared column 63
+        {{100, 5, 129, 6}, {3}}, {{0, 0, 129, 129}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+        {{0, 0, 0, 0}, {}}, // the empty rectangle
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rect.left << ", " << c.rect.top);
+        gpu.clear();
+        lightmap.RefreshTiles(c.rect);
+        std::map<TextureName, int> expected;
+        for (int index : c.tiles)
+            expected[lightmap.texture(index)] = 1;
+        EXPECT_EQ(gpu.uploads, expected);
+        EXPECT_EQ(gpu.blurs, expected);
+    }
+}

@@ -3,7 +3,9 @@
 #include "terrain/heightfield.h"
 #include "terrain/new_map_parameters.h"
 #include "texturing/texture_layers.h"
+#include "tools/brush.h"
 #include "tools/grid_rect.h"
+#include "tools/paint.h"
 #include "tools/terraform.h"
 
 #include <gtest/gtest.h>
@@ -342,5 +344,53 @@ TEST_F(UndoTest, PaintSnapshotsCoverTheirMargins)
         paint(colour, wider, 3);
         undo.undo();
         ExpectSame(MapState(field), before, "undone");
+    }
+}
+
+TEST_F(UndoTest, PaintStrokesAreUndoneToTheLastPixel)
+{
+    // The painters map brush squares to pixels tile by tile, the undo copies
+    // through the whole layer: the copies must still hold every pixel a
+    // stroke touched, with coarse and fine layers, across tile borders and
+    // for brushes smaller than a pixel.
+    struct Case {
+        int n, divisions, layerSize;
+        float radius;
+    } cases[] = {{129, 2, 32, 3.0f}, {129, 2, 32, 0.5f}, {65, 1, 512, 2.0f}, {129, 0, 128, 4.0f}, {65, 2, 256, 0.2f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.n << " samples, layers " << c.layerSize << ", radius " << c.radius);
+        makeMap(c.n, c.divisions, 8, c.layerSize);
+        TextureLayers& layers = field.layers();
+        const MapState before(field);
+        BrushSettings settings;
+        settings.radius = c.radius;
+        settings.softness = 0.3f;
+        const float colour[4] = {0.9f, 0.1f, 0.4f, 1.0f};
+        const int n = c.n;
+        auto pointAt = [&](int i) {
+            // Along a tile border and across the corner of four tiles.
+            const float half = (n - 1) * 0.5f;
+            return Vec3{half - 6.0f + i * 0.7f, 0.0f, half + 3.0f * std::sin(i * 0.9f)};
+        };
+        for (int i = 0; i < 20; ++i) {
+            Vec3 p = pointAt(i);
+            undo.recordDetail("paint detail 6", clampRect(brushRect(p, c.radius), n, 0), i == 0);
+            PaintDetail8(layers, field, 5, p, 1.0f, 1.0f, settings);
+        }
+        for (int i = 0; i < 20; ++i) {
+            Vec3 p = pointAt(i);
+            undo.recordColour("paint color", clampRect(brushRect(p, c.radius + 0.5f), n, 0), i == 0);
+            PaintColour(layers, field, colour, p, 1.0f, settings);
+        }
+        ASSERT_EQ(undo.count(), 2);
+        const MapState painted(field);
+        ASSERT_NE(painted.layers[0], before.layers[0]);
+        ASSERT_NE(painted.layers[2], before.layers[2]);
+        undo.undo();
+        undo.undo();
+        ExpectSame(MapState(field), before, "both strokes undone");
+        undo.redo();
+        undo.redo();
+        ExpectSame(MapState(field), painted, "both strokes redone");
     }
 }
