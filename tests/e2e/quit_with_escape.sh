@@ -25,7 +25,7 @@ run_and_escape() {
     "$work/glebora" &
     pid=$!
     local wid=""
-    for _ in $(seq 1 150); do
+    for _ in $(seq 1 300); do
         wid="$(xdotool search --pid "$pid" --name '^Glebora 1\.05$' 2>/dev/null | head -1 || true)"
         [ -n "$wid" ] && break
         kill -0 "$pid" 2>/dev/null || { echo "glebora exited before its window appeared"; return 1; }
