@@ -25,6 +25,8 @@
 #include "shared/program_folder.h"
 #include "texturing/gl_texture_uploader.h"
 #include "tools/tool_controller.h"
+#include "tools/undo_stack.h"
+#include "ui/main_menu_bar.h"
 
 #include <imgui.h>
 
@@ -54,6 +56,7 @@ EditorApp::~EditorApp()
     saveSettings("Glebora.ini");
     for (auto& target : m_blurTargets) target.reset();
     hideSplash();
+    SetUndoMenuSource(nullptr);
     m_toolController.reset();
     if (m_sceneDrawer && GetSceneDrawer() == m_sceneDrawer.get()) SetSceneDrawer(nullptr);
     destroyDocument();
@@ -203,6 +206,14 @@ void EditorApp::bindCommands()
 {
     CommandList& commands = Commands();
     m_fileCommands->bind(commands);
+
+    // Entry i of the edit history is command 3000 + i.
+    if (m_toolController) {
+        UndoStack& history = m_toolController->undoStack;
+        for (int id = UndoStack::kMenuBaseId + 1; id <= UndoStack::kMenuBaseId + UndoStack::kLimit; ++id)
+            commands.bind(id, [&history](int chosen) { history.jumpTo(chosen); });
+        SetUndoMenuSource(&history);
+    }
 
     commands.bind(cmd::AntiAliasing, [this](int) { multisampleChangeRequested = true; });
     commands.bind(cmd::ShowStats, [this](int id) {

@@ -2,14 +2,18 @@
 
 #include <imgui.h>
 
+#include <cstdio>
 #include <cstring>
 
+#include "app/command_ids.h"
 #include "app/commands.h"
 #include "shared/input_state.h"
+#include "tools/undo_stack.h"
 
 namespace {
 
 bool g_menuWasOpen = false;
+const UndoStack* g_history = nullptr;
 
 void menuItem(const char* text, int id)
 {
@@ -17,13 +21,37 @@ void menuItem(const char* text, int id)
     if (ImGui::MenuItem(text, nullptr, commands.isChecked(id), commands.isEnabled(id))) commands.queue(id);
 }
 
+// Returns whether the popup is open.
+bool undoMenu()
+{
+    if (!g_history || g_history->count() == 0) {
+        ImGui::MenuItem("Undo Redo", nullptr, false, false);
+        return false;
+    }
+    if (!ImGui::BeginMenu("Undo Redo")) return false;
+    for (const UndoStack::MenuItem& item : g_history->menuItems()) {
+        // The id after "##" keeps entries with equal names apart.
+        char label[300];
+        std::snprintf(label, sizeof label, "%s##undo%d", item.label, item.identifier);
+        if (ImGui::MenuItem(label, nullptr, item.undone)) Commands().queue(item.identifier);
+    }
+    ImGui::EndMenu();
+    return true;
+}
+
 }  // namespace
+
+void SetUndoMenuSource(const UndoStack* history) { g_history = history; }
 
 void DrawMainMenuBar(const ExtraMenuItem* extras, int extraCount)
 {
     if (!ImGui::BeginMainMenuBar()) return;
     bool anyOpen = false;
     for (const MenuDef& menu : MainMenuTable()) {
+        if (menu.directId == cmd::UndoRedo) {
+            anyOpen |= undoMenu();
+            continue;
+        }
         if (menu.directId != 0) {
             menuItem(menu.title, menu.directId);
             continue;

@@ -10,6 +10,12 @@ struct ExtraMenuItem {
     int id;
 };
 
+class UndoStack;
+
+// The edit history shown as the "Undo Redo" menu: one item per entry,
+// undone entries checked; greyed while the history is empty.
+void SetUndoMenuSource(const UndoStack* history);
+
 // Call inside a user-interface frame. When the user opens a menu, every
 // key counts as released (the menu takes the keyboard).
 void DrawMainMenuBar(const ExtraMenuItem* extras = nullptr, int extraCount = 0);
