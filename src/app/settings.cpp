@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "app/editor_app.h"
+
+#include "map/map_document.h"
 #include "app/shell.h"
 #include "camera/camera.h"
 #include "platform/system_info.h"
@@ -66,8 +68,10 @@ bool EditorApp::saveSettings(const char* fileName)
     SystemSetStatusText("saving settings");
     if (!file) return false;
 
-    // The open map's path is stored once the map documents exist; until
-    // then `map` keeps the value read at start-up.
+    // A map never saved has no file yet: `map` then keeps its value.
+    if (m_document && !m_document->fileName().empty())
+        mapPath = MapPathForSettings(m_document->folder().c_str(), m_document->fileName().c_str(),
+                                     ProgramFolder().c_str());
     const ShellState& shell = Shell();
     WindowRectFromGeometry(shell.windowX, shell.windowY, shell.viewWidth, shell.viewHeight, windowRect);
 

@@ -15,7 +15,9 @@ cp "$build/glebora" "$work/"
 cp -r "$build/Data" "$work/Data"
 mkdir "$work/Maps"
 "$work/glebora" --batch new "$work/Maps/island.map" --size 129 --divisions 1
-printf 'map "Maps/island.map"\nfirstTime 0\n' > "$work/Glebora.ini"
+# Given with its full path: a map inside the program folder is written back
+# relative to it.
+printf 'map "%s/Maps/island.map"\nfirstTime 0\n' "$work" > "$work/Glebora.ini"
 touch -d '2000-01-01' "$work"/Maps/*
 
 # 40047 Map Info, 40004 Save.
@@ -31,6 +33,14 @@ ls "$work/Maps" | grep -q saving && fail "temporary files left behind"
 # Default detail textures resolve through "[HOME]" in the saved map.
 grep -q 'detailtexture1 "\[HOME\]Data\\Textures\\default1.tga"' "$work/Maps/island.map" \
   || fail "detail texture 1: $(grep detailtexture1 "$work/Maps/island.map")"
+
+# A map outside the program folder keeps its full path.
+outside="$(mktemp -d)"
+"$work/glebora" --batch new "$outside/far.map" --size 65
+printf 'map "%s/far.map"\nfirstTime 0\n' "$outside" > "$work/Glebora.ini"
+(cd "$work" && timeout 60 ./glebora --frames 5) > /dev/null 2>&1 || fail "a map outside the program folder stopped the editor"
+grep -qx "map \"$outside/far.map\"" "$work/Glebora.ini" || fail "outside map path: $(grep '^map ' "$work/Glebora.ini")"
+rm -rf "$outside"
 
 printf 'map "Maps/gone.map"\nfirstTime 0\n' > "$work/Glebora.ini"
 (cd "$work" && timeout 60 ./glebora --frames 10 --command 40047) > out2.txt 2>&1 \
