@@ -160,6 +160,7 @@ MessageAnswer DesktopMessagePresenter::presentWithUi(const char* caption, const 
     std::snprintf(title, sizeof title, "%s###message%d", caption, m_boxesShown);
 
     bool answered = false;
+    bool keysArmed = false;
     MessageAnswer answer = EscapeAnswer(buttons);
     bool opened = false;
     while (!answered && m_window->exists()) {
@@ -200,7 +201,13 @@ MessageAnswer DesktopMessagePresenter::presentWithUi(const char* caption, const 
                 ImGui::Dummy(ImVec2(36, 28));
                 ImGui::SameLine();
             }
+            // Long texts (paths in error messages) wrap inside the window.
+            float wrapWidth = io.DisplaySize.x - 120.0f;
+            if (wrapWidth > 520.0f) wrapWidth = 520.0f;
+            if (wrapWidth < 100.0f) wrapWidth = 100.0f;
+            ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + wrapWidth);
             ImGui::TextUnformatted(text);
+            ImGui::PopTextWrapPos();
             ImGui::Spacing();
             for (int i = 0; i < count; ++i) {
                 if (i > 0) ImGui::SameLine();
@@ -209,11 +216,16 @@ MessageAnswer DesktopMessagePresenter::presentWithUi(const char* caption, const 
                     answered = true;
                 }
             }
-            if (!answered && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false)) {
+            // The key that asked for the box (Escape asking to quit) is
+            // still down in its first frames; it must not answer the box.
+            int enterKey = ImGui::GetKeyIndex(ImGuiKey_Enter);
+            int escapeKey = ImGui::GetKeyIndex(ImGuiKey_Escape);
+            if (!keysArmed) keysArmed = !ImGui::IsKeyDown(enterKey) && !ImGui::IsKeyDown(escapeKey);
+            if (!answered && keysArmed && ImGui::IsKeyPressed(enterKey, false)) {
                 answer = answers[0];
                 answered = true;
             }
-            if (!answered && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) {
+            if (!answered && keysArmed && ImGui::IsKeyPressed(escapeKey, false)) {
                 answer = EscapeAnswer(buttons);
                 answered = true;
             }
