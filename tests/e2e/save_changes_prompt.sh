@@ -8,6 +8,30 @@ build="$(cd "$1" && pwd)"
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" "$@"; fi
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# A modal box dims the view behind it: wait (up to 30 s on a loaded
+# machine) until the view's corner is dark, or light again.
+corner_dark() {
+    local level
+    level="$(import -window "$wid" -crop 1x1+20+60 -format '%[fx:round(255*r)]' info: 2>/dev/null || echo 255)"
+    [ "$level" -lt 128 ]
+}
+wait_for_box() {
+    for _ in $(seq 1 150); do corner_dark && return 0; sleep 0.2; done
+    return 1
+}
+# Keys for the box are held for a moment: the user interface reads key
+# states once per frame, and a press and release within one frame is lost
+# (a person's key press always spans several frames).
+press() {
+    xdotool keydown --clearmodifiers "$1"
+    sleep 0.3
+    xdotool keyup --clearmodifiers "$1"
+}
+wait_for_no_box() {
+    for _ in $(seq 1 150); do corner_dark || return 0; sleep 0.2; done
+    return 1
+}
+
 work="$(mktemp -d)"
 pid=""
 cleanup() {
@@ -37,16 +61,16 @@ sleep 1
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
 
 xdotool key --clearmodifiers Escape
-sleep 1.5
+wait_for_box || fail "no save-changes prompt after Escape"
 kill -0 "$pid" 2>/dev/null || fail "the editor quit without asking to save the changed map"
-xdotool key --clearmodifiers Escape   # Cancel in the prompt
-sleep 1.5
+press Escape   # Cancel in the prompt
+wait_for_no_box || fail "Escape did not cancel the prompt"
 kill -0 "$pid" 2>/dev/null || fail "Cancel in the save-changes prompt quit the editor"
 [ -z "$(find "$work/Maps" -name island.map -mmin -10)" ] || fail "Cancel saved the map"
 
 xdotool key --clearmodifiers Escape   # the prompt again
-sleep 1.5
-xdotool key --clearmodifiers Return   # Yes
+wait_for_box || fail "no prompt after the second Escape"
+press Return   # Yes
 status=""
 for _ in $(seq 1 100); do
     if ! kill -0 "$pid" 2>/dev/null; then
