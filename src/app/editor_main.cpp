@@ -213,9 +213,7 @@ int RunEditor(const RunOptions& options)
     Timer().Reset();
 
     ShellWindowListener listener;
-    DesktopMessagePresenter presenter(&window, &listener, [] {
-        if (EditorApp* current = CurrentApp()) current->render();
-    });
+    DesktopMessagePresenter presenter(&window);
     presenter.setAnswerAutomatically(options.frames > 0);
     SetMessagePresenter(&presenter);
     ModalHost modalHost;

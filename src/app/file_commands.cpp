@@ -4,7 +4,6 @@
 #include <GL/glext.h>
 #include <cstring>
 #include <memory>
-#include <strings.h>
 
 #include "app/command_ids.h"
 #include "app/commands.h"
@@ -31,12 +30,6 @@ const int kMapCommands[] = {cmd::Save, cmd::SaveAs, cmd::MapInfo, cmd::ReloadHei
 
 FileFilter mapFilter() { return MakeFileFilter("Map Files (*.map)", "*.map"); }
 
-bool hasExtension(const char* path, const char* extension)
-{
-    const char* slash = std::strrchr(path, '/');
-    const char* dot = std::strrchr(path, '.');
-    return dot && (!slash || dot > slash) && strcasecmp(dot, extension) == 0;
-}
 
 int glInteger(GLenum name, int fallback)
 {
@@ -127,7 +120,7 @@ bool FileCommands::openStartupMap(const char* path)
 
 void FileCommands::openDroppedFile(const char* path)
 {
-    if (!path || !hasExtension(path, ".map")) return;
+    if (!path || !HasExtension(path, ".map")) return;
     if (!m_app.canClose()) return;
     loadInto(path, true);
 }
@@ -191,7 +184,7 @@ bool FileCommands::saveAs()
     String proposed = document->fileName().empty() ? document->mapName() : document->fileName();
     String chosen;
     if (!ShowSaveFileDialog(mapFilter(), start.c_str(), proposed.c_str(), chosen)) return false;
-    if (!hasExtension(chosen.c_str(), ".map")) chosen.append(".map");
+    if (!HasExtension(chosen.c_str(), ".map")) chosen.append(".map");
     String error;
     if (!document->Save(chosen.c_str(), &error)) {
         ShowErrorBox("%s", error.c_str());

@@ -1,5 +1,7 @@
 #include "map/file_transaction.h"
 
+#include "map/map_paths.h"
+
 #include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,9 +34,8 @@ std::string FileTransaction::stage(const std::string& target)
     // The temporary name keeps the extension, because picture writers pick
     // the format by it; the process id keeps two programs saving into one
     // folder apart.
-    size_t slash = target.find_last_of("/\\");
-    size_t dot = target.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = target.size();
+    const char* extension = FileExtension(target.c_str());
+    size_t dot = extension ? static_cast<size_t>(extension - target.c_str()) : target.size();
     std::string temporary =
         target.substr(0, dot) + ".saving-" + std::to_string(getpid()) + target.substr(dot);
     std::remove(temporary.c_str());

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <strings.h>
 
 #include "image/image.h"
+#include "map/map_paths.h"
 #include "terrain/heightfield.h"
 
 namespace {
@@ -41,13 +41,6 @@ bool writePicture(const Heightfield& heightfield, const char* path, int bytesPer
     return picture.Save();
 }
 
-const char* extensionOf(const char* path)
-{
-    const char* slash = std::strrchr(path, '/');
-    const char* dot = std::strrchr(path, '.');
-    if (!dot || (slash && dot < slash)) return nullptr;
-    return dot;
-}
 
 }  // namespace
 
@@ -96,17 +89,17 @@ bool WriteObj(const Heightfield& heightfield, const char* path, String* error)
 
 bool ExportHeightmap(const Heightfield& heightfield, const char* path, String* error)
 {
-    const char* extension = extensionOf(path);
+    const char* extension = FileExtension(path);
     if (!extension) {
         if (error) error->format("%s has no extension; use .png, .tga or .obj.", path);
         return false;
     }
     bool written;
-    if (strcasecmp(extension, ".png") == 0) {
+    if (HasExtension(path, ".png")) {
         written = WriteHeightmapPicture16(heightfield, path);
-    } else if (strcasecmp(extension, ".obj") == 0) {
+    } else if (HasExtension(path, ".obj")) {
         return WriteObj(heightfield, path, error);
-    } else if (strcasecmp(extension, ".tga") == 0) {
+    } else if (HasExtension(path, ".tga")) {
         written = WriteHeightmapPicture8(heightfield, path);
     } else {
         if (error) error->format("Heightmaps cannot be written as %s pictures; use .png, .tga or .obj.", extension);

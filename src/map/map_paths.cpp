@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <strings.h>
 #include <string>
 
 namespace {
@@ -81,6 +82,22 @@ String AbsoluteFolder(const char* folder, const char* programFolder)
     result.append(folder ? folder : "");
     if (result.empty() || !isSeparator(result.c_str()[result.length() - 1])) result.append("/");
     return result;
+}
+
+const char* FileExtension(const char* path)
+{
+    if (!path) return nullptr;
+    const char* slash = std::strrchr(path, '/');
+    const char* backslash = std::strrchr(path, '\\');
+    if (backslash && (!slash || backslash > slash)) slash = backslash;
+    const char* dot = std::strrchr(path, '.');
+    return dot && (!slash || dot > slash) ? dot : nullptr;
+}
+
+bool HasExtension(const char* path, const char* extension)
+{
+    const char* dot = FileExtension(path);
+    return dot && strcasecmp(dot, extension) == 0;
 }
 
 void SplitPath(const char* path, String& folder, String& fileName)

@@ -27,5 +27,11 @@ String MapNameFromFileName(const char* fileName);
 // A folder made absolute against the program folder, with a trailing '/'.
 String AbsoluteFolder(const char* folder, const char* programFolder);
 
+// The extension of the file part with its dot (".map"), or nullptr when
+// the file name has none; a dot in a folder name does not count.
+const char* FileExtension(const char* path);
+// Whether the extension is `extension`, compared without regard to case.
+bool HasExtension(const char* path, const char* extension);
+
 // Splits a path into its folder (with trailing separator) and file name.
 void SplitPath(const char* path, String& folder, String& fileName);

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "platform/main_window.h"
+#include "platform/modal_loop.h"
 
 int ButtonAnswers(MessageButtons buttons, MessageAnswer answers[3], const char* labels[3])
 {
@@ -63,11 +64,16 @@ namespace {
 const char* iconGlyph(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Error: return "x";
-    case MessageIcon::Warning: return "!";
-    case MessageIcon::Information: return "i";
-    case MessageIcon::Question: return "?";
-    case MessageIcon::None: return nullptr;
+    case MessageIcon::Error:
+        return "x";
+    case MessageIcon::Warning:
+        return "!";
+    case MessageIcon::Information:
+        return "i";
+    case MessageIcon::Question:
+        return "?";
+    case MessageIcon::None:
+        return nullptr;
     }
     return nullptr;
 }
@@ -75,25 +81,31 @@ const char* iconGlyph(MessageIcon icon)
 ImU32 iconColour(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Error: return IM_COL32(200, 30, 30, 255);
-    case MessageIcon::Warning: return IM_COL32(230, 180, 20, 255);
-    default: return IM_COL32(40, 90, 200, 255);
+    case MessageIcon::Error:
+        return IM_COL32(200, 30, 30, 255);
+    case MessageIcon::Warning:
+        return IM_COL32(230, 180, 20, 255);
+    default:
+        return IM_COL32(40, 90, 200, 255);
     }
 }
 
 Uint32 sdlBoxFlags(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Error: return SDL_MESSAGEBOX_ERROR;
-    case MessageIcon::Warning: return SDL_MESSAGEBOX_WARNING;
-    default: return SDL_MESSAGEBOX_INFORMATION;
+    case MessageIcon::Error:
+        return SDL_MESSAGEBOX_ERROR;
+    case MessageIcon::Warning:
+        return SDL_MESSAGEBOX_WARNING;
+    default:
+        return SDL_MESSAGEBOX_INFORMATION;
     }
 }
 
 // SDL's own box: used before the window exists or while a frame is being
 // built. Returns false when no box could be shown at all.
-bool presentWithSdl(SDL_Window* parent, const char* caption, const char* text, MessageIcon icon,
-                    MessageButtons buttons, MessageAnswer& answer)
+bool presentWithSdl(SDL_Window* parent, const char* caption, const char* text, MessageIcon icon, MessageButtons buttons,
+                    MessageAnswer& answer)
 {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
     MessageAnswer answers[3];
@@ -120,13 +132,9 @@ bool presentWithSdl(SDL_Window* parent, const char* caption, const char* text, M
     return true;
 }
 
-}  // namespace
+} // namespace
 
-DesktopMessagePresenter::DesktopMessagePresenter(MainWindow* window, WindowListener* listener,
-                                                 std::function<void()> drawScene)
-    : m_window(window), m_listener(listener), m_drawScene(std::move(drawScene))
-{
-}
+DesktopMessagePresenter::DesktopMessagePresenter(MainWindow* window) : m_window(window) {}
 
 MessageAnswer DesktopMessagePresenter::present(const char* caption, const char* text, MessageIcon icon,
                                                MessageButtons buttons)
@@ -138,17 +146,18 @@ MessageAnswer DesktopMessagePresenter::present(const char* caption, const char* 
         std::fprintf(stderr, "%s: %s\n", caption, text);
         return DefaultAnswer(buttons);
     }
-    if (m_window && m_window->exists() && m_window->uiReady() && !m_window->inUiFrame() && !m_inBox)
-        return presentWithUi(caption, text, icon, buttons);
     MessageAnswer answer;
+    if (m_window && m_window->exists() && m_window->uiReady() && !m_window->inUiFrame() && !m_inBox &&
+        presentWithUi(caption, text, icon, buttons, answer))
+        return answer;
     SDL_Window* parent = m_window && m_window->exists() ? m_window->sdlWindow() : nullptr;
     if (presentWithSdl(parent, caption, text, icon, buttons, answer)) return answer;
     std::fprintf(stderr, "%s: %s\n", caption, text);
     return DefaultAnswer(buttons);
 }
 
-MessageAnswer DesktopMessagePresenter::presentWithUi(const char* caption, const char* text, MessageIcon icon,
-                                                     MessageButtons buttons)
+bool DesktopMessagePresenter::presentWithUi(const char* caption, const char* text, MessageIcon icon,
+                                            MessageButtons buttons, MessageAnswer& answer)
 {
     m_inBox = true;
     MessageAnswer answers[3];
@@ -161,28 +170,9 @@ MessageAnswer DesktopMessagePresenter::presentWithUi(const char* caption, const 
 
     bool answered = false;
     bool keysArmed = false;
-    MessageAnswer answer = EscapeAnswer(buttons);
+    answer = EscapeAnswer(buttons);
     bool opened = false;
-    while (!answered && m_window->exists()) {
-        SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-            // Only the box takes input; closing the main window waits for
-            // it, but moves and resizes still reach the application.
-            if (event.type == SDL_WINDOWEVENT && event.window.event != SDL_WINDOWEVENT_CLOSE && m_listener)
-                m_window->processEvent(event, *m_listener);
-            else if (event.type != SDL_QUIT && event.type != SDL_WINDOWEVENT)
-                ImGui_ImplSDL2_ProcessEvent(&event);
-        }
-        int width = 0;
-        int height = 0;
-        m_window->viewSize(width, height);
-        if (m_drawScene && width > 0 && height > 0) {
-            m_drawScene();
-        } else {
-            glClearColor(0.8f, 0.8f, 0.8f, 1.0f);
-            glClear(GL_COLOR_BUFFER_BIT);
-        }
-        m_window->beginUiFrame();
+    bool shown = RunModalLoop([&] {
         if (!opened) {
             ImGui::OpenPopup(title);
             opened = true;
@@ -232,10 +222,8 @@ MessageAnswer DesktopMessagePresenter::presentWithUi(const char* caption, const 
             if (answered) ImGui::CloseCurrentPopup();
             ImGui::EndPopup();
         }
-        m_window->drawStatusBar();
-        m_window->endUiFrame();
-        m_window->swapBuffers();
-    }
+        return !answered;
+    });
     m_inBox = false;
-    return answer;
+    return shown;
 }

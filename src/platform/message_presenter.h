@@ -8,18 +8,16 @@
 // goes to stderr and the default button answers.
 #pragma once
 
-#include <functional>
 
 #include "shared/message_box.h"
 
 class MainWindow;
-class WindowListener;
 
 class DesktopMessagePresenter : public MessagePresenter {
 public:
-    // drawScene redraws the last scene (without advancing it) under the box.
-    // window events that arrive while a box is up go to listener.
-    DesktopMessagePresenter(MainWindow* window, WindowListener* listener, std::function<void()> drawScene);
+    // Boxes are drawn in the nested loop of the modal host (modal_loop.h),
+    // over the last scene.
+    explicit DesktopMessagePresenter(MainWindow* window);
 
     MessageAnswer present(const char* caption, const char* text, MessageIcon icon, MessageButtons buttons) override;
 
@@ -29,11 +27,11 @@ public:
     int boxesShown() const { return m_boxesShown; }
 
 private:
-    MessageAnswer presentWithUi(const char* caption, const char* text, MessageIcon icon, MessageButtons buttons);
+    // False when no modal loop can run; answer holds the choice otherwise.
+    bool presentWithUi(const char* caption, const char* text, MessageIcon icon, MessageButtons buttons,
+                       MessageAnswer& answer);
 
     MainWindow* m_window;
-    WindowListener* m_listener;
-    std::function<void()> m_drawScene;
     bool m_automatic = false;
     bool m_inBox = false;
     int m_boxesShown = 0;

@@ -1,5 +1,7 @@
 #include "ui/file_browser.h"
 
+#include "map/map_paths.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -56,10 +58,7 @@ bool MatchesFilter(const FileFilter& filter, const std::string& fileName)
 
 std::string WithDefaultExtension(const std::string& name, const std::string& extension)
 {
-    if (extension.empty() || name.empty()) return name;
-    size_t slash = name.find_last_of("/\\");
-    size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return name;
+    if (extension.empty() || name.empty() || FileExtension(name.c_str())) return name;
     return name + "." + extension;
 }
 

@@ -53,3 +53,23 @@ TEST(MapPaths, AbsoluteFolder)
     EXPECT_EQ(AbsoluteFolder("Maps", "/opt/g"), "/opt/g/Maps/");
     EXPECT_EQ(AbsoluteFolder("/data/maps", "/opt/g/"), "/data/maps/");
 }
+
+TEST(MapPaths, ExtensionOfTheFilePartOnly)
+{
+    struct Case {
+        const char* path;
+        const char* extension;  // nullptr: none
+    } cases[] = {
+        {"/m/island.map", ".map"}, {"/m/island.v2.MAP", ".MAP"}, {"/m.d/island", nullptr},
+        {"C:\\m.d\\island", nullptr}, {"island", nullptr},
+    };
+    for (const Case& c : cases) {
+        const char* found = FileExtension(c.path);
+        if (c.extension)
+            EXPECT_STREQ(found, c.extension) << c.path;
+        else
+            EXPECT_EQ(found, nullptr) << c.path;
+    }
+    EXPECT_TRUE(HasExtension("/m/a.PNG", ".png"));
+    EXPECT_FALSE(HasExtension("/m.png/a", ".png"));
+}
